@@ -1,0 +1,27 @@
+# Small helpers shared by every folder's CMakeLists.
+
+# snapfold_platform_library(<name> SOURCES ... DEPENDS ...)
+# One shared library per stand-in framework: singletons (the class registry,
+# the notify center, the photo library's queues) must exist once per process,
+# so platform code is never linked statically into two images.
+function(snapfold_platform_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
+endfunction()
+
+# snapfold_test(<name> SOURCES ... DEPENDS ...)
+function(snapfold_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} snapfold_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "SNAPFOLD_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+function(snapfold_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+endfunction()

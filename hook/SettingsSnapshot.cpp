@@ -1,0 +1,69 @@
+#include "hook/SettingsSnapshot.h"
+
+#include "platform/foundation/PropertyList.h"
+
+#include <atomic>
+
+namespace snapfold {
+
+namespace {
+
+// The starting values are static data: a device with no settings file has the
+// feature on, saving into "WhatsApp". An empty album-name reference stands for
+// the default name.
+constinit std::atomic<bool> gIsEnabled{true};
+
+// Made on first use and never destroyed: the load-time initializer stays the
+// library's only static initializer, and a notification delivered while the
+// process exits never reloads into a destroyed slot.
+std::atomic<std::shared_ptr<const std::string>>& albumNameSlot() {
+    static auto* slot = new std::atomic<std::shared_ptr<const std::string>>();
+    return *slot;
+}
+
+std::shared_ptr<const std::string> defaultAlbumName() {
+    static const auto name = std::make_shared<const std::string>(kDefaultAlbumName);
+    return name;
+}
+
+}  // namespace
+
+bool isEnabled() { return gIsEnabled.load(std::memory_order_acquire); }
+
+std::shared_ptr<const std::string> albumName() {
+    auto current = albumNameSlot().load(std::memory_order_acquire);
+    return current ? current : defaultAlbumName();
+}
+
+void loadSettings() {
+    // 1. Read the file; no dictionary means nothing changes.
+    std::optional<foundation::NSDictionary> settings = foundation::dictionaryWithContentsOfFile(kSettingsFilePath);
+    if (!settings) return;
+    foundation::PlistValue dictionary(std::move(*settings));
+
+    // 2. The switch follows `isEnabled` when it has a boolean meaning; a value
+    //    without one (a date, data, an array, a dictionary) leaves it unchanged
+    //    rather than guessing.
+    if (const foundation::PlistValue* enabled = dictionary.objectForKey(kIsEnabledKey)) {
+        if (std::optional<bool> value = enabled->boolValue()) gIsEnabled.store(*value, std::memory_order_release);
+    }
+
+    // 3. The album name follows `albumName`; an absent key restores the
+    //    default, and so does a value that is not a string, which the album
+    //    lookup could not compare.
+    const foundation::PlistValue* name = dictionary.objectForKey(kAlbumNameKey);
+    auto next = name && name->string() ? std::make_shared<const std::string>(*name->string()) : defaultAlbumName();
+
+    // 4. Publish the new name; the old one is released when its last reader
+    //    drops it.
+    albumNameSlot().store(std::move(next), std::memory_order_release);
+}
+
+void settingsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadSettings(); }
+
+void resetSettingsSnapshotForTesting() {
+    gIsEnabled.store(true);
+    albumNameSlot().store(nullptr);
+}
+
+}  // namespace snapfold

@@ -1,0 +1,202 @@
+// snapfold-settings: shows the settings snapshot that the hook library loads
+// in a process, changes a setting as the settings page does (atomic rewrite,
+// then the settings-changed notification), and watches a live process's
+// snapshot follow changes made from other processes.
+#include "platform/foundation/CFNotificationCenter.h"
+#include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kSettingsPathForPages = "/User/Library/Preferences/com.veltrona.snapfold.plist";
+constexpr const char* kNotification = "com.veltrona.snapfold/settingschanged";
+
+using CopySnapshot = std::size_t (*)(bool*, char*, std::size_t);
+CopySnapshot gCopySnapshot = nullptr;
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: snapfold-settings [--device-root DIR] [--library PATH] COMMAND\n"
+                 "  show                      load the hook library and print the snapshot it holds\n"
+                 "  set isEnabled true|false  change the master switch, then notify\n"
+                 "  set albumName NAME        change the album name, then notify\n"
+                 "  unset KEY                 remove a key, then notify\n"
+                 "  file                      print the settings file as stored\n"
+                 "  watch [--changes N] [--timeout SECONDS]\n"
+                 "                            load the hook library and print its snapshot after\n"
+                 "                            every settings change, until N changes or the timeout\n");
+    return 2;
+}
+
+// The hook library is loaded as the hooking framework loads it: installed in
+// the device root if it is there, else the one built beside this tool.
+bool loadHookLibrary(const std::string& explicitPath) {
+    std::vector<std::string> candidates;
+    if (!explicitPath.empty()) candidates.push_back(explicitPath);
+    candidates.push_back(foundation::hostPath("/Library/MobileSubstrate/DynamicLibraries/Snapfold.dylib"));
+    candidates.push_back((foundation::mainBundlePath() / "../lib/Snapfold.dylib").lexically_normal());
+    for (const auto& path : candidates) {
+        if (!std::filesystem::exists(path)) continue;
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!handle) {
+            std::fprintf(stderr, "snapfold-settings: cannot load %s: %s\n", path.c_str(), ::dlerror());
+            return false;
+        }
+        gCopySnapshot = reinterpret_cast<CopySnapshot>(::dlsym(handle, "SnapfoldCopySettingsSnapshot"));
+        if (!gCopySnapshot) {
+            std::fprintf(stderr, "snapfold-settings: %s is not the hook library\n", path.c_str());
+            return false;
+        }
+        std::fprintf(stderr, "snapfold-settings: loaded %s\n", path.c_str());
+        return true;
+    }
+    std::fprintf(stderr, "snapfold-settings: no hook library found (build it, or pass --library PATH)\n");
+    return false;
+}
+
+std::string describeSnapshot() {
+    bool enabled = false;
+    char name[1024];
+    gCopySnapshot(&enabled, name, sizeof name);
+    return std::string("isEnabled = ") + (enabled ? "true" : "false") + "; albumName = \"" + name + "\"";
+}
+
+int showSnapshot() {
+    std::printf("%s\n", describeSnapshot().c_str());
+    return 0;
+}
+
+int printFile() {
+    auto file = foundation::hostPath(kSettingsPathForPages);
+    auto value = foundation::readPropertyListFile(file);
+    if (!value) {
+        std::printf("%s: %s\n", file.c_str(), value.error().message.c_str());
+        return value.error().code == foundation::ErrorCode::NotFound ? 0 : 1;
+    }
+    std::printf("%s\n%s\n", file.c_str(), value->description().c_str());
+    return 0;
+}
+
+int changeSetting(const std::string& key, const std::string* text) {
+    auto file = foundation::hostPath(kSettingsPathForPages);
+    foundation::PlistValue settings{foundation::NSDictionary{}};
+    if (auto existing = foundation::readPropertyListFile(file); existing && existing->isDictionary()) {
+        settings = std::move(existing).value();
+    } else if (!existing && existing.error().code != foundation::ErrorCode::NotFound) {
+        std::fprintf(stderr, "snapfold-settings: %s is unreadable (%s); not overwriting it\n", file.c_str(),
+                     existing.error().message.c_str());
+        return 1;
+    }
+    auto& dict = *settings.dictionary();
+    if (!text) {
+        dict.erase(key);
+    } else if (key == "isEnabled") {
+        if (*text == "true" || *text == "yes" || *text == "on" || *text == "1") {
+            dict[key] = true;
+        } else if (*text == "false" || *text == "no" || *text == "off" || *text == "0") {
+            dict[key] = false;
+        } else {
+            std::fprintf(stderr, "snapfold-settings: isEnabled takes true or false, not \"%s\"\n", text->c_str());
+            return 2;
+        }
+    } else if (key == "albumName") {
+        dict[key] = *text;
+    } else {
+        std::fprintf(stderr, "snapfold-settings: unknown setting \"%s\" (isEnabled, albumName)\n", key.c_str());
+        return 2;
+    }
+    if (auto written = foundation::writePropertyListAtomically(file, settings); !written) {
+        std::fprintf(stderr, "snapfold-settings: cannot write %s: %s\n", file.c_str(),
+                     written.error().message.c_str());
+        return 1;
+    }
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), kNotification, nullptr,
+                                         nullptr, true);
+    std::printf("%s: %s\n", file.c_str(), settings.description().c_str());
+    return 0;
+}
+
+struct WatchState {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int changes = 0;
+};
+WatchState gWatch;
+
+// Registered after the hook library's own observer, so it runs after the
+// library has reloaded the file for the same notification.
+void printAfterReload(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    std::printf("changed: %s\n", describeSnapshot().c_str());
+    std::fflush(stdout);
+    std::lock_guard lock(gWatch.mutex);
+    ++gWatch.changes;
+    gWatch.changed.notify_all();
+}
+
+int watch(int maximumChanges, double timeoutSeconds) {
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, &printAfterReload,
+                                    kNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    std::printf("watching: %s\n", describeSnapshot().c_str());
+    std::fflush(stdout);
+    std::unique_lock lock(gWatch.mutex);
+    auto done = [&] { return maximumChanges > 0 && gWatch.changes >= maximumChanges; };
+    if (timeoutSeconds > 0) {
+        gWatch.changed.wait_for(lock, std::chrono::duration<double>(timeoutSeconds), done);
+    } else {
+        gWatch.changed.wait(lock, done);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string library;
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--device-root" && i + 1 < args.size()) {
+            foundation::setDeviceRoot(args[++i]);
+        } else if (args[i] == "--library" && i + 1 < args.size()) {
+            library = args[++i];
+        } else if (args[i] == "-h" || args[i] == "--help") {
+            return usage();
+        } else {
+            rest.push_back(args[i]);
+        }
+    }
+    if (rest.empty()) return usage();
+    std::fprintf(stderr, "snapfold-settings: device root %s\n", foundation::deviceRoot().c_str());
+
+    const std::string& command = rest[0];
+    if (command == "set" && rest.size() == 3) return changeSetting(rest[1], &rest[2]);
+    if (command == "unset" && rest.size() == 2) return changeSetting(rest[1], nullptr);
+    if (command == "file" && rest.size() == 1) return printFile();
+    if (command == "show" && rest.size() == 1) return loadHookLibrary(library) ? showSnapshot() : 1;
+    if (command == "watch") {
+        int changes = 0;
+        double timeout = 0;
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            if (rest[i] == "--changes" && i + 1 < rest.size()) {
+                changes = std::atoi(rest[++i].c_str());
+            } else if (rest[i] == "--timeout" && i + 1 < rest.size()) {
+                timeout = std::atof(rest[++i].c_str());
+            } else {
+                return usage();
+            }
+        }
+        return loadHookLibrary(library) ? watch(changes, timeout) : 1;
+    }
+    std::fprintf(stderr, "snapfold-settings: unknown command or wrong arguments: %s\n", command.c_str());
+    return usage();
+}
