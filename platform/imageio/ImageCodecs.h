@@ -1,0 +1,43 @@
+// Decoding and encoding of the image formats the system meets: JPEG (with its
+// EXIF orientation), PNG, GIF (first frame) and WebP in, PNG out.
+#pragma once
+
+#include "platform/foundation/NSData.h"
+#include "platform/imageio/CGImage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace imageio {
+
+enum class ImageFormat { JPEG, PNG, GIF, WebP };
+
+// The format the data's signature names, or nothing for anything else.
+std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes);
+// "PNG", "JPG", "GIF", "WEBP": the extension the photo library gives the format.
+const char* fileExtension(ImageFormat format);
+
+struct DecodedImage {
+    CGImageRef image;
+    ImageFormat format = ImageFormat::PNG;
+    // The EXIF orientation tag (1 to 8), 1 when the data carries none.
+    int exifOrientation = 1;
+};
+
+// Decodes a whole image; nothing for data that is not a complete image of a
+// known format (text, a video, a truncated or corrupt file).
+std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes);
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& hostFile);
+
+// A decoded image scaled down (never up) so its longer side is at most
+// `maximumSide` pixels; the same image when it already fits.
+CGImageRef scaledToFit(const CGImageRef& image, std::uint32_t maximumSide);
+
+// A standard PNG of the bitmap, written for speed at a size close to what a
+// default-settings encoder produces. Nothing for an empty bitmap.
+foundation::NSDataRef encodePNG(const CGImage& image);
+
+}  // namespace imageio

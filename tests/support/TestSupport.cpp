@@ -1,0 +1,113 @@
+#include "tests/support/TestSupport.h"
+
+#include "platform/foundation/DeviceRoot.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+const fs::path& processDeviceRoot() {
+    static const fs::path root = [] {
+        std::string pattern = (fs::temp_directory_path() / "snapfold-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        fs::path made = pattern;
+        foundation::setDeviceRoot(made);
+        return made;
+    }();
+    return root;
+}
+
+void clearDevice() {
+    const fs::path& root = processDeviceRoot();
+    std::error_code ec;
+    fs::remove(root / "private/var/mobile/Library/Preferences/com.veltrona.snapfold.plist", ec);
+    for (const auto& entry : fs::directory_iterator(root / "private/var/mobile/Media", ec))
+        fs::remove_all(entry.path(), ec);
+}
+
+fs::path buildDirectory() {
+    if (const char* dir = std::getenv("SNAPFOLD_BUILD_DIR"); dir && *dir) return dir;
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path();
+}
+
+ProgramResult runProgram(const fs::path& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment, std::chrono::seconds timeout) {
+    processDeviceRoot();
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+
+    std::vector<std::string> argStrings{program.string()};
+    argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& a : argStrings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    std::vector<char*> envp;
+    for (auto& e : envStrings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    pid_t pid = 0;
+    int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    ProgramResult result;
+    if (spawned != 0) {
+        ::close(out[0]);
+        ::close(err[0]);
+        result.errors = std::string("cannot start ") + program.string() + ": " + std::strerror(spawned);
+        return result;
+    }
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            ::kill(pid, SIGKILL);
+            result.errors += "\n[killed after timeout]";
+            break;
+        }
+        if (::poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            char buffer[4096];
+            ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? result.output : result.errors).append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+    }
+    for (auto& fd : fds)
+        if (fd.fd >= 0) ::close(fd.fd);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+}  // namespace testsupport
