@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -75,6 +76,9 @@ private:
 };
 
 using NSDictionary = PlistValue::Dictionary;
+
+// Readable values in test failure messages.
+inline void PrintTo(const PlistValue& value, std::ostream* out) { *out << value.description(); }
 
 // Limits that keep a hostile property list from exhausting the process.
 inline constexpr std::size_t kMaximumPropertyListBytes = 16 * 1024 * 1024;

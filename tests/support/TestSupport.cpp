@@ -110,4 +110,107 @@ ProgramResult runProgram(const fs::path& program, const std::vector<std::string>
     return result;
 }
 
+namespace {
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (auto& s : strings) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+}  // namespace
+
+ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environment) {
+    processDeviceRoot();
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<std::string> argStrings{program.string()};
+    argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    auto argv = pointers(argStrings);
+    auto envp = pointers(envStrings);
+    pid_t pid = 0;
+    int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
+        return;
+    }
+    pid_ = pid;
+    output_ = out[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0 && !exited_) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (output_ >= 0) ::close(output_);
+}
+
+std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (auto newline = buffered_.find('\n'); newline != std::string::npos) {
+            std::string line = buffered_.substr(0, newline);
+            buffered_.erase(0, newline + 1);
+            return line;
+        }
+        if (output_ < 0) return std::nullopt;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd fd{output_, POLLIN, 0};
+        if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) continue;
+        char buffer[4096];
+        ssize_t got = ::read(output_, buffer, sizeof buffer);
+        if (got <= 0) {
+            ::close(output_);
+            output_ = -1;
+            if (buffered_.empty()) return std::nullopt;
+            std::string rest = std::move(buffered_);
+            buffered_.clear();
+            return rest;
+        }
+        buffered_.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+int ChildProcess::wait(std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) return -1;
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            exited_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            exited_ = true;
+            return -1;
+        }
+        // Drain output meanwhile so a chatty child never blocks on a full pipe.
+        if (output_ >= 0) {
+            pollfd fd{output_, POLLIN, 0};
+            if (::poll(&fd, 1, 10) > 0) {
+                char buffer[4096];
+                ssize_t got = ::read(output_, buffer, sizeof buffer);
+                if (got > 0) buffered_.append(buffer, static_cast<std::size_t>(got));
+                else { ::close(output_); output_ = -1; }
+            }
+        } else {
+            ::poll(nullptr, 0, 10);
+        }
+    }
+}
+
 }  // namespace testsupport

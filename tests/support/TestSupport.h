@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,31 @@ struct ProgramResult {
 ProgramResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {},
                          std::chrono::seconds timeout = std::chrono::seconds(60));
+
+// A program running beside the test, whose standard output is read line by
+// line while it runs (standard error passes through to the test's).
+class ChildProcess {
+public:
+    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& environment = {});
+    ~ChildProcess();  // Kills the child if it still runs.
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // The next line of standard output, or nothing when the child closed its
+    // output or the timeout passed first.
+    std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Waits for the child to exit; its exit code, or -1 after a timeout (the
+    // child is then killed).
+    int wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    int pid() const { return pid_; }
+
+private:
+    int pid_ = -1;
+    int output_ = -1;
+    std::string buffered_;
+    bool exited_ = false;
+};
 
 }  // namespace testsupport

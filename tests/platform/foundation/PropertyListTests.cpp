@@ -1,0 +1,133 @@
+#include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/PropertyList.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+namespace {
+
+using foundation::PlistValue;
+namespace fs = std::filesystem;
+
+PlistValue sampleDictionary() {
+    return PlistValue(PlistValue::Dictionary{
+        {"isEnabled", false},
+        {"albumName", "Caf\u00e9 \u2615 trips"},
+        {"count", std::int64_t{-3}},
+        {"ratio", 0.25},
+        {"blob", PlistValue::Data{0, 1, 2, 255}},
+        {"when", foundation::PlistDate{86400}},  // XML dates carry whole seconds
+        {"list", PlistValue::Array{1, "two", PlistValue::Dictionary{{"three", true}}}},
+    });
+}
+
+TEST(PropertyListTest, XmlAndBinaryEncodingsRoundTripEveryType) {
+    for (auto format : {foundation::PlistFormat::XML, foundation::PlistFormat::Binary}) {
+        auto bytes = foundation::serializePropertyList(sampleDictionary(), format);
+        ASSERT_TRUE(bytes.ok());
+        auto parsed = foundation::parsePropertyList(bytes.value());
+        ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+        EXPECT_EQ(parsed.value(), sampleDictionary());
+    }
+}
+
+TEST(PropertyListTest, BoolValueFollowsThePlatformsRules) {
+    struct Case { PlistValue value; std::optional<bool> expected; };
+    const Case cases[] = {
+        {true, true}, {false, false}, {std::int64_t{0}, false}, {std::int64_t{-2}, true}, {0.0, false}, {0.5, true},
+        {"YES", true}, {"yes", true}, {"true", true}, {"T", true}, {"1", true}, {"  +007", true}, {"-0009", true},
+        {"NO", false}, {"false", false}, {"0", false}, {"", false}, {"  ", false}, {"000", false}, {"x1", false},
+        {foundation::PlistDate{1}, std::nullopt}, {PlistValue::Data{1}, std::nullopt},
+        {PlistValue::Array{true}, std::nullopt}, {PlistValue::Dictionary{}, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.value.boolValue(), c.expected) << c.value.description();
+}
+
+TEST(PropertyListTest, ObjectForKeyOnANonDictionaryIsAbsent) {
+    EXPECT_EQ(PlistValue("text").objectForKey("a"), nullptr);
+    EXPECT_EQ(sampleDictionary().objectForKey("missing"), nullptr);
+    ASSERT_NE(sampleDictionary().objectForKey("albumName"), nullptr);
+}
+
+// Hostile or broken input is refused quickly and never crashes.
+TEST(PropertyListTest, MalformedInputIsRefused) {
+    auto xml = foundation::serializePropertyList(sampleDictionary()).value();
+    auto binary = foundation::serializePropertyList(sampleDictionary(), foundation::PlistFormat::Binary).value();
+    std::string deepXml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < 100000; ++i) deepXml += "<array>";
+    std::string inputs[] = {
+        "", "   ", "not a property list", xml.substr(0, xml.size() / 2), binary.substr(0, binary.size() - 10),
+        "bplist00", std::string("bplist00") + std::string(64, '\xff'), deepXml,
+    };
+    for (const auto& input : inputs) {
+        auto started = std::chrono::steady_clock::now();
+        auto parsed = foundation::parsePropertyList(input);
+        EXPECT_FALSE(parsed.ok()) << input.substr(0, 40);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    }
+    EXPECT_EQ(foundation::parsePropertyList(std::string(foundation::kMaximumPropertyListBytes + 1, ' ')).error().code,
+              foundation::ErrorCode::TooLarge);
+}
+
+// A binary list nested deeper than the limit: built by hand, since the writer
+// would recurse just as deeply.
+TEST(PropertyListTest, DeeplyNestedBinaryListIsRefused) {
+    const int depth = 5000;
+    std::string body = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (int i = 0; i < depth; ++i) {
+        offsets.push_back(body.size());
+        body += static_cast<char>(0xA1);  // array of one element
+        body += static_cast<char>(0);     // 2-byte ref follows
+        body[body.size() - 1] = static_cast<char>(((i + 1) >> 8) & 0xFF);
+        body += static_cast<char>((i + 1) & 0xFF);
+    }
+    offsets.push_back(body.size());
+    body += static_cast<char>(0x08);  // false
+    std::uint64_t table = body.size();
+    for (auto offset : offsets) {
+        for (int b = 3; b >= 0; --b) body += static_cast<char>((offset >> (8 * b)) & 0xFF);
+    }
+    std::string trailer(32, '\0');
+    trailer[6] = 4;  // offset size
+    trailer[7] = 2;  // ref size
+    auto put = [&](int at, std::uint64_t value) {
+        for (int b = 0; b < 8; ++b) trailer[at + b] = static_cast<char>((value >> (8 * (7 - b))) & 0xFF);
+    };
+    put(8, offsets.size());
+    put(16, 0);
+    put(24, table);
+    body += trailer;
+    auto parsed = foundation::parsePropertyList(body);
+    ASSERT_FALSE(parsed.ok());
+    EXPECT_EQ(parsed.error().code, foundation::ErrorCode::TooLarge);
+}
+
+TEST(PropertyListTest, AtomicWriteReplacesTheFileAndLeavesNoTemporaries) {
+    testsupport::processDeviceRoot();
+    fs::path folder = foundation::hostPath("/var/mobile/Library/Preferences");
+    fs::path file = folder / "atomic-write-test.plist";
+    std::ofstream(file) << "old contents";
+    ASSERT_TRUE(foundation::writePropertyListAtomically(file, sampleDictionary()).ok());
+    EXPECT_EQ(foundation::readPropertyListFile(file).value(), sampleDictionary());
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
+    fs::remove(file);
+}
+
+TEST(PropertyListTest, DictionaryWithContentsOfFileAnswersOnlyDictionaries) {
+    testsupport::processDeviceRoot();
+    auto path = "/var/mobile/Library/Preferences/dictionary-test.plist";
+    EXPECT_FALSE(foundation::dictionaryWithContentsOfFile(path)) << "missing file";
+    ASSERT_TRUE(foundation::writePropertyListAtomically(foundation::hostPath(path), PlistValue::Array{1, 2}).ok());
+    EXPECT_FALSE(foundation::dictionaryWithContentsOfFile(path)) << "array root";
+    ASSERT_TRUE(foundation::writePropertyListAtomically(foundation::hostPath(path), sampleDictionary()).ok());
+    auto dict = foundation::dictionaryWithContentsOfFile(path);
+    ASSERT_TRUE(dict);
+    EXPECT_EQ(dict->size(), sampleDictionary().dictionary()->size());
+}
+
+}  // namespace
