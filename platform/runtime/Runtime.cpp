@@ -63,7 +63,7 @@ std::vector<std::unique_ptr<const void, void (*)(const void*)>>& retiredTables()
 }  // namespace
 
 ClassObject::ClassObject(std::string name, Class superclass, bool isMeta, Class meta)
-    : Object(nullptr), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta), meta_(meta),
+    : Object(meta), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta), meta_(meta),
       methods_(new MethodTable) {}
 
 Method* ClassObject::ownMethod(SEL selector) const {
@@ -124,9 +124,8 @@ Class objc_getMetaClass(std::string_view name) {
 }
 
 Class object_getClass(const Object* object) {
-    if (!object) return nullptr;
-    if (auto* cls = dynamic_cast<const ClassObject*>(object)) return cls->metaClass();
-    return object->isa();
+    // A class object's isa is its metaclass, as on the platform.
+    return object ? object->isa() : nullptr;
 }
 
 Class objc_registerClass(std::string_view name, Class superclass, ClassObject::Allocator allocator) {
@@ -139,6 +138,7 @@ Class objc_registerClass(std::string_view name, Class superclass, ClassObject::A
     // Class objects are never freed: a Class stays valid for the process's life.
     auto* meta = new ClassObject(std::string(name), superMeta, true, nullptr);
     meta->meta_ = meta;
+    meta->setIsa(meta);
     auto* cls = new ClassObject(std::string(name), superclass, false, meta);
     cls->allocator_ = std::move(allocator);
     reg.byName.emplace(std::string(name), cls);

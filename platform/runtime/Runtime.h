@@ -61,6 +61,7 @@ public:
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
+    // For an instance, its class; for a class object, its metaclass.
     Class isa() const { return isa_; }
     // The platform's `respondsToSelector:`: true when the class or one of its
     // superclasses implements the selector. Stand-ins may narrow it.
@@ -70,6 +71,9 @@ public:
     // A strong reference to an object created through shared_ptr; empty for an
     // object that is not (class objects live for the whole process).
     std::shared_ptr<Object> retain() { return weak_from_this().lock(); }
+
+protected:
+    void setIsa(Class isa) { isa_ = isa; }
 
 private:
     Class isa_;
