@@ -3,6 +3,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace snapfold {
 
@@ -15,15 +16,23 @@ constinit std::atomic<bool> gIsEnabled{true};
 
 // Made on first use and never destroyed: the load-time initializer stays the
 // library's only static initializer, and a notification delivered while the
-// process exits never reloads into a destroyed slot.
-std::atomic<std::shared_ptr<const std::string>>& albumNameSlot() {
-    static auto* slot = new std::atomic<std::shared_ptr<const std::string>>();
+// process exits never reloads into a destroyed slot. A reader takes its own
+// reference under a short lock, so a reload never frees a name in use.
+struct AlbumNameSlot {
+    std::mutex mutex;
+    std::shared_ptr<const std::string> name;  // Empty: the default name.
+};
+
+AlbumNameSlot& albumNameSlot() {
+    static auto* slot = new AlbumNameSlot;
     return *slot;
 }
 
 std::shared_ptr<const std::string> defaultAlbumName() {
-    static const auto name = std::make_shared<const std::string>(kDefaultAlbumName);
-    return name;
+    // Never destroyed, for the same reason as the slot.
+    static const auto* name =
+        new std::shared_ptr<const std::string>(std::make_shared<const std::string>(kDefaultAlbumName));
+    return *name;
 }
 
 }  // namespace
@@ -31,7 +40,12 @@ std::shared_ptr<const std::string> defaultAlbumName() {
 bool isEnabled() { return gIsEnabled.load(std::memory_order_acquire); }
 
 std::shared_ptr<const std::string> albumName() {
-    auto current = albumNameSlot().load(std::memory_order_acquire);
+    std::shared_ptr<const std::string> current;
+    {
+        AlbumNameSlot& slot = albumNameSlot();
+        std::lock_guard lock(slot.mutex);
+        current = slot.name;
+    }
     return current ? current : defaultAlbumName();
 }
 
@@ -54,16 +68,22 @@ void loadSettings() {
     const foundation::PlistValue* name = dictionary.objectForKey(kAlbumNameKey);
     auto next = name && name->string() ? std::make_shared<const std::string>(*name->string()) : defaultAlbumName();
 
-    // 4. Publish the new name; the old one is released when its last reader
-    //    drops it.
-    albumNameSlot().store(std::move(next), std::memory_order_release);
+    // 4. Publish the new name; the old one is released, outside the lock,
+    //    when its last reader drops it.
+    AlbumNameSlot& slot = albumNameSlot();
+    {
+        std::lock_guard lock(slot.mutex);
+        slot.name.swap(next);
+    }
 }
 
 void settingsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadSettings(); }
 
 void resetSettingsSnapshotForTesting() {
     gIsEnabled.store(true);
-    albumNameSlot().store(nullptr);
+    AlbumNameSlot& slot = albumNameSlot();
+    std::lock_guard lock(slot.mutex);
+    slot.name.reset();
 }
 
 }  // namespace snapfold
