@@ -41,7 +41,12 @@ public:
     static std::shared_ptr<UIImage> imageWithCGImage(imageio::CGImageRef image, double scale,
                                                      UIImageOrientation orientation);
 
+    // A scale that is not a positive number is taken as 1.
     UIImage(imageio::CGImageRef image, double scale, UIImageOrientation orientation);
+
+    // The runtime class "UIImage", registered on first use; every UIImage is
+    // an instance of it.
+    static objc::Class classObject();
 
     const imageio::CGImageRef& CGImage() const { return image_; }
     double scale() const { return scale_; }
@@ -57,6 +62,13 @@ private:
 };
 
 using UIImageRef = std::shared_ptr<UIImage>;
+
+// The image orientation that an EXIF orientation tag (1 to 8) stands for; Up
+// for any other value.
+UIImageOrientation orientationFromExif(int exifOrientation);
+// The EXIF orientation tag (1 to 8) of an image orientation; 1 for a value
+// outside the eight orientations.
+int exifOrientationFor(UIImageOrientation orientation);
 
 // PNG data of the image, drawn upright: the orientation is applied to the
 // pixels and the PNG carries none, so a photo taken sideways is stored the way

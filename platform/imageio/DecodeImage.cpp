@@ -1,0 +1,55 @@
+#include "platform/imageio/Decoders.h"
+#include "platform/imageio/ImageCodecs.h"
+#include "platform/imageio/JpegHeader.h"
+
+#include <fstream>
+
+namespace imageio {
+
+namespace {
+
+// Far above any picture a messaging app passes on, and small enough that a
+// stray multi-gigabyte file is refused before it is read.
+constexpr std::uintmax_t kMaximumFileBytes = 512ull * 1024 * 1024;
+
+std::optional<CGImage> decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) {
+    switch (format) {
+    case ImageFormat::JPEG: return detail::decodeJpeg(bytes);
+    case ImageFormat::PNG: return detail::decodePng(bytes);
+    case ImageFormat::GIF: return detail::decodeGif(bytes);
+    case ImageFormat::WebP: return detail::decodeWebP(bytes);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
+    auto format = sniffImageFormat(bytes);
+    if (!format) return std::nullopt;
+    auto pixels = decodePixels(*format, bytes);
+    if (!pixels) return std::nullopt;
+
+    DecodedImage decoded;
+    decoded.image = std::make_shared<const CGImage>(std::move(*pixels));
+    decoded.format = *format;
+    if (*format == ImageFormat::JPEG) {
+        auto header = detail::readJpegHeader(bytes);
+        if (header && header->exifOrientation) decoded.exifOrientation = *header->exifOrientation;
+    }
+    return decoded;
+}
+
+std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& hostFile) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(hostFile, error)) return std::nullopt;
+    auto size = std::filesystem::file_size(hostFile, error);
+    if (error || size == 0 || size > kMaximumFileBytes) return std::nullopt;
+
+    std::ifstream in(hostFile, std::ios::binary);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
+    return decodeImage(bytes);
+}
+
+}  // namespace imageio

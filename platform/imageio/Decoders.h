@@ -1,0 +1,26 @@
+// The per-format decoders behind decodeImage. Each answers a whole bitmap or
+// nothing; none of them trusts the data it is given.
+#pragma once
+
+#include "platform/imageio/CGImage.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace imageio::detail {
+
+// Larger images are refused before any pixel memory is taken, so a hostile
+// header cannot make the process allocate gigabytes.
+inline constexpr std::uint64_t kMaximumPixelCount = 100'000'000;
+
+inline bool acceptableDimensions(std::uint64_t width, std::uint64_t height) {
+    return width > 0 && height > 0 && width * height <= kMaximumPixelCount;
+}
+
+std::optional<CGImage> decodeJpeg(std::span<const std::uint8_t> bytes);
+std::optional<CGImage> decodePng(std::span<const std::uint8_t> bytes);
+std::optional<CGImage> decodeGif(std::span<const std::uint8_t> bytes);
+std::optional<CGImage> decodeWebP(std::span<const std::uint8_t> bytes);
+
+}  // namespace imageio::detail

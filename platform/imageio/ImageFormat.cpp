@@ -1,0 +1,41 @@
+#include "platform/imageio/ImageCodecs.h"
+
+#include <algorithm>
+#include <array>
+
+namespace imageio {
+
+namespace {
+
+bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> prefix, std::size_t at = 0) {
+    return bytes.size() >= at + prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin() + at);
+}
+
+constexpr std::array<std::uint8_t, 3> kJpegSignature{0xFF, 0xD8, 0xFF};
+constexpr std::array<std::uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::array<std::uint8_t, 6> kGif87Signature{'G', 'I', 'F', '8', '7', 'a'};
+constexpr std::array<std::uint8_t, 6> kGif89Signature{'G', 'I', 'F', '8', '9', 'a'};
+constexpr std::array<std::uint8_t, 4> kRiffTag{'R', 'I', 'F', 'F'};
+constexpr std::array<std::uint8_t, 4> kWebPTag{'W', 'E', 'B', 'P'};
+
+}  // namespace
+
+std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes) {
+    if (startsWith(bytes, kJpegSignature)) return ImageFormat::JPEG;
+    if (startsWith(bytes, kPngSignature)) return ImageFormat::PNG;
+    if (startsWith(bytes, kGif87Signature) || startsWith(bytes, kGif89Signature)) return ImageFormat::GIF;
+    if (startsWith(bytes, kRiffTag) && startsWith(bytes, kWebPTag, 8)) return ImageFormat::WebP;
+    return std::nullopt;
+}
+
+const char* fileExtension(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::JPEG: return "JPG";
+    case ImageFormat::PNG: return "PNG";
+    case ImageFormat::GIF: return "GIF";
+    case ImageFormat::WebP: return "WEBP";
+    }
+    return "PNG";
+}
+
+}  // namespace imageio

@@ -1,0 +1,252 @@
+#include "platform/imageio/PngEncoder.h"
+#include "platform/imageio/ImageCodecs.h"
+#include "platform/imageio/Concurrently.h"
+#include "platform/imageio/RunLengthDeflate.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include <libdeflate.h>
+
+namespace imageio {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint32_t kMaximumChunkLength = 0x7FFFFFFF;
+
+std::uint8_t colorType(PixelFormat format) {
+    switch (format) {
+    case PixelFormat::Gray8: return 0;
+    case PixelFormat::GrayAlpha8: return 4;
+    case PixelFormat::RGB8: return 2;
+    case PixelFormat::RGBA8: return 6;
+    }
+    return 6;
+}
+
+void putU32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = static_cast<std::uint8_t>(value >> 24);
+    at[1] = static_cast<std::uint8_t>(value >> 16);
+    at[2] = static_cast<std::uint8_t>(value >> 8);
+    at[3] = static_cast<std::uint8_t>(value);
+}
+
+// Appends length, type, data and the CRC over type and data.
+void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint8_t* data, std::size_t length) {
+    std::size_t start = out.size();
+    out.resize(start + 12 + length);
+    std::uint8_t* chunk = out.data() + start;
+    putU32(chunk, static_cast<std::uint32_t>(length));
+    std::memcpy(chunk + 4, type, 4);
+    if (length) std::memcpy(chunk + 8, data, length);
+    putU32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
+}
+
+// The Paeth predictor, written without branches so that loops over it vectorize.
+inline int paethPredictor(int left, int up, int upLeft) {
+    int toLeft = std::abs(up - upLeft), toUp = std::abs(left - upLeft), toUpLeft = std::abs(left + up - 2 * upLeft);
+    return ((toLeft <= toUp) & (toLeft <= toUpLeft)) ? left : (toUp <= toUpLeft ? up : upLeft);
+}
+
+// Writes one filtered row (without its filter-type byte). `previous` is the
+// row above, all zeros for the first row, as the format defines.
+void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
+               std::size_t rowBytes, std::size_t bpp) {
+    switch (filter) {
+    case PngRowFilter::None:
+    case PngRowFilter::Adaptive:
+        std::memcpy(out, row, rowBytes);
+        return;
+    case PngRowFilter::Sub:
+        for (std::size_t i = 0; i < bpp; ++i) out[i] = row[i];
+        for (std::size_t i = bpp; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
+        return;
+    case PngRowFilter::Up:
+        for (std::size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
+        return;
+    case PngRowFilter::Average:
+        for (std::size_t i = 0; i < bpp; ++i) out[i] = static_cast<std::uint8_t>(row[i] - (previous[i] >> 1));
+        for (std::size_t i = bpp; i < rowBytes; ++i)
+            out[i] = static_cast<std::uint8_t>(row[i] - ((row[i - bpp] + previous[i]) >> 1));
+        return;
+    case PngRowFilter::Paeth:
+        for (std::size_t i = 0; i < bpp; ++i) out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
+        for (std::size_t i = bpp; i < rowBytes; ++i)
+            out[i] = static_cast<std::uint8_t>(row[i] - paethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
+        return;
+    }
+}
+
+// The filter whose output for this row has the smallest sum of magnitudes,
+// found in one pass that computes all five predictions per byte. The loop
+// is kept free of branches (the first pixel is done apart) so that the
+// compiler can run it on vector registers.
+PngRowFilter cheapestFilter(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes, std::size_t bpp) {
+    // A filtered byte is a difference modulo 256: 255 stands for -1, so its
+    // magnitude is that of the byte read as signed.
+    auto magnitude = [](int difference) { return static_cast<std::uint32_t>(std::abs(int{static_cast<std::int8_t>(difference)})); };
+    std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
+    for (std::size_t i = 0; i < bpp && i < rowBytes; ++i) {
+        int x = row[i], b = previous[i];
+        none += magnitude(x);
+        sub += magnitude(x);
+        up += magnitude(x - b);
+        average += magnitude(x - (b >> 1));
+        paeth += magnitude(x - b);
+    }
+    for (std::size_t i = bpp; i < rowBytes; ++i) {
+        int x = row[i], a = row[i - bpp], b = previous[i], c = previous[i - bpp];
+        int predicted = paethPredictor(a, b, c);
+        none += magnitude(x);
+        sub += magnitude(x - a);
+        up += magnitude(x - b);
+        average += magnitude(x - ((a + b) >> 1));
+        paeth += magnitude(x - predicted);
+    }
+    const std::uint32_t sums[5] = {none, sub, up, average, paeth};
+    int best = 0;
+    for (int f = 1; f < 5; ++f)
+        if (sums[f] < sums[best]) best = f;
+    return static_cast<PngRowFilter>(best);
+}
+
+// Writes the filter-type byte and the filtered row at `out`.
+void writeFilteredRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
+                      std::size_t rowBytes, std::size_t bpp) {
+    if (filter == PngRowFilter::Adaptive) filter = cheapestFilter(row, previous, rowBytes, bpp);
+    out[0] = static_cast<std::uint8_t>(filter);
+    filterRow(filter, row, previous, out + 1, rowBytes, bpp);
+}
+
+// One compressor per level and thread: allocating one costs more than
+// compressing a small image, and a compressor must not be shared by threads.
+libdeflate_compressor* compressorForLevel(int level) {
+    struct Free {
+        void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+    };
+    thread_local std::array<std::unique_ptr<libdeflate_compressor, Free>, 13> compressors;
+    auto& slot = compressors[static_cast<std::size_t>(level)];
+    if (!slot) slot.reset(libdeflate_alloc_compressor(level));
+    return slot.get();
+}
+
+// Rows [first, last) of the image, filtered: each a filter-type byte, then
+// the row. The row above the first is read from the image, so parts of one
+// image can be filtered independently.
+std::vector<std::uint8_t> filterRows(const CGImage& image, PngRowFilter filter, std::uint32_t first, std::uint32_t last) {
+    std::size_t rowBytes = image.rowBytes(), bpp = image.channels();
+    std::vector<std::uint8_t> out((rowBytes + 1) * (last - first));
+    std::vector<std::uint8_t> zeroRow(first == 0 ? rowBytes : 0);
+    const std::uint8_t* previous = first == 0 ? zeroRow.data() : image.pixels.data() + (first - 1) * rowBytes;
+    for (std::uint32_t y = first; y < last; ++y) {
+        const std::uint8_t* row = image.pixels.data() + y * rowBytes;
+        writeFilteredRow(filter, row, previous, out.data() + (y - first) * (rowBytes + 1), rowBytes, bpp);
+        previous = row;
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> compressWithLibdeflate(std::span<const std::uint8_t> filtered, int level) {
+    libdeflate_compressor* compressor = compressorForLevel(std::clamp(level, 0, 12));
+    if (!compressor) return {};
+    std::vector<std::uint8_t> stream(libdeflate_zlib_compress_bound(compressor, filtered.size()));
+    stream.resize(libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), stream.data(), stream.size()));
+    return stream;
+}
+
+// Filters and codes the image in row bands, one per part, concurrently.
+std::vector<std::uint8_t> encodeRunLengthHuffman(const CGImage& image, PngRowFilter filter, unsigned parts) {
+    parts = std::min(parts, image.height);
+    std::vector<std::vector<std::uint8_t>> filtered(parts), coded(parts);
+    detail::runConcurrently(parts, [&](unsigned k) {
+        auto first = static_cast<std::uint32_t>(std::uint64_t{image.height} * k / parts);
+        auto last = static_cast<std::uint32_t>(std::uint64_t{image.height} * (k + 1) / parts);
+        filtered[k] = filterRows(image, filter, first, last);
+        coded[k] = detail::deflateRunLengthHuffman(filtered[k], k + 1 == parts);
+    });
+    return detail::zlibStreamFromParts(coded, {filtered.begin(), filtered.end()});
+}
+
+// Whether libdeflate's string matching pays for its time on this picture:
+// both compressors try a few bands of rows spread over the image, side by
+// side, and the general one wins only when it saves at least 3 %. Photos,
+// grainy or from a JPEG, rarely have the long repeats it needs; drawn
+// pictures, screenshots and flat artwork do.
+bool matchesPayOff(const CGImage& image, PngRowFilter filter, int level) {
+    constexpr std::uint32_t kBands = 8, kBandRows = 8;
+    constexpr double kWorthwhileSaving = 0.97;
+    std::vector<std::uint8_t> sample;
+    if (image.height <= kBands * kBandRows) {
+        sample = filterRows(image, filter, 0, image.height);
+    } else {
+        for (std::uint32_t band = 0; band < kBands; ++band) {
+            auto first = static_cast<std::uint32_t>(std::uint64_t{image.height - kBandRows} * band / (kBands - 1));
+            auto rows = filterRows(image, filter, first, first + kBandRows);
+            sample.insert(sample.end(), rows.begin(), rows.end());
+        }
+    }
+    std::size_t runLength = 0, general = 0;
+    // libdeflate runs on the calling thread, which keeps its compressor.
+    detail::runConcurrently(2, [&](unsigned which) {
+        if (which == 0) general = compressWithLibdeflate(sample, level).size();
+        else runLength = detail::deflateRunLengthHuffman(sample, true).size();
+    });
+    return general > 0 && static_cast<double>(general) < kWorthwhileSaving * static_cast<double>(runLength);
+}
+
+// The parts the run-length coder splits an image into: small images are not
+// worth a thread.
+unsigned partsFor(const PngEncoderSettings& settings, std::size_t bytes) {
+    constexpr std::size_t kBytesWorthAThread = 1 << 20;
+    if (bytes < kBytesWorthAThread) return 1;
+    if (settings.threads) return settings.threads;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+}
+
+}  // namespace
+
+foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& settings) {
+    std::size_t rowBytes = image.rowBytes();
+    if (image.width == 0 || image.height == 0 || image.width > kMaximumChunkLength ||
+        image.height > kMaximumChunkLength || image.pixels.size() != rowBytes * image.height)
+        return nullptr;
+
+    // 1. Choose the compressor, then filter the rows and compress them as one zlib stream.
+    PngDeflater deflater = settings.deflater;
+    if (deflater == PngDeflater::Automatic)
+        deflater = matchesPayOff(image, settings.filter, settings.libdeflateLevel) ? PngDeflater::Libdeflate
+                                                                                  : PngDeflater::RunLengthHuffman;
+    std::vector<std::uint8_t> stream;
+    if (deflater == PngDeflater::Libdeflate) {
+        stream = compressWithLibdeflate(filterRows(image, settings.filter, 0, image.height), settings.libdeflateLevel);
+    } else {
+        stream = encodeRunLengthHuffman(image, settings.filter, partsFor(settings, (rowBytes + 1) * image.height));
+    }
+    if (stream.empty() || stream.size() > kMaximumChunkLength) return nullptr;
+
+    // 2. Wrap the stream in the signature and the three chunks.
+    auto png = std::make_shared<foundation::NSData>();
+    png->reserve(kSignature.size() + 25 + 12 + stream.size() + 12);
+    png->assign(kSignature.begin(), kSignature.end());
+    std::array<std::uint8_t, 13> header{};
+    putU32(header.data(), image.width);
+    putU32(header.data() + 4, image.height);
+    header[8] = 8;  // bits per component
+    header[9] = colorType(image.format);
+    // Compression, filter method and interlace stay 0: deflate, adaptive filtering, no interlace.
+    appendChunk(*png, "IHDR", header.data(), header.size());
+    appendChunk(*png, "IDAT", stream.data(), stream.size());
+    appendChunk(*png, "IEND", nullptr, 0);
+    return png;
+}
+
+foundation::NSDataRef encodePNG(const CGImage& image) { return encodePNG(image, kPhotoPngEncoderSettings); }
+
+}  // namespace imageio

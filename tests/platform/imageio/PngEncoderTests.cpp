@@ -1,0 +1,164 @@
+// The PNG writer, checked by reading its output back with libpng.
+#include "platform/imageio/ImageCodecs.h"
+#include "platform/imageio/PngEncoder.h"
+#include "tests/platform/imageio/TestImages.h"
+#include "tools/SampleJpegWriter.h"
+#include "tools/SyntheticPhoto.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <zlib.h>
+
+namespace {
+
+using imageio::CGImage;
+using imageio::PixelFormat;
+using imageio::PngRowFilter;
+using namespace testimages;
+
+const PixelFormat kAllFormats[] = {PixelFormat::Gray8, PixelFormat::GrayAlpha8, PixelFormat::RGB8, PixelFormat::RGBA8};
+
+int expectedColorType(PixelFormat format) {
+    switch (format) {
+    case PixelFormat::Gray8: return 0;
+    case PixelFormat::GrayAlpha8: return 4;
+    case PixelFormat::RGB8: return 2;
+    case PixelFormat::RGBA8: return 6;
+    }
+    return -1;
+}
+
+void expectReadsBackExactly(const foundation::NSDataRef& png, const CGImage& source) {
+    ASSERT_TRUE(png);
+    auto read = readPngWithLibpng(*png);
+    ASSERT_TRUE(read) << "libpng refused the file";
+    EXPECT_EQ(read->colorType, expectedColorType(source.format));
+    EXPECT_EQ(read->interlace, 0);
+    EXPECT_EQ(read->image.width, source.width);
+    EXPECT_EQ(read->image.height, source.height);
+    EXPECT_TRUE(read->image.pixels == source.pixels) << "pixels differ";
+}
+
+TEST(PngEncoderTest, PhotoPixelsOfEveryFormatComeBackExactly) {
+    for (PixelFormat format : kAllFormats) {
+        CGImage source = sampleimages::makePhotoLikeImage(321, 203, format, 8);
+        SCOPED_TRACE(static_cast<int>(format));
+        expectReadsBackExactly(imageio::encodePNG(source), source);
+    }
+}
+
+TEST(PngEncoderTest, EveryFilterAndCompressorWritesTheSamePixels) {
+    CGImage source = sampleimages::makePhotoLikeImage(160, 90, PixelFormat::RGBA8, 9);
+    std::vector<imageio::PngEncoderSettings> compressors{{}, {.deflater = imageio::PngDeflater::RunLengthHuffman}};
+    for (int level : {0, 1, 6}) compressors.push_back({.deflater = imageio::PngDeflater::Libdeflate, .libdeflateLevel = level});
+    for (PngRowFilter filter : {PngRowFilter::None, PngRowFilter::Sub, PngRowFilter::Up, PngRowFilter::Average,
+                                PngRowFilter::Paeth, PngRowFilter::Adaptive}) {
+        for (imageio::PngEncoderSettings settings : compressors) {
+            settings.filter = filter;
+            SCOPED_TRACE(testing::Message() << "filter " << int(filter) << " deflater " << int(settings.deflater)
+                                            << " level " << settings.libdeflateLevel);
+            expectReadsBackExactly(imageio::encodePNG(source, settings), source);
+        }
+    }
+}
+
+TEST(PngEncoderTest, BandsCodedInParallelWriteTheSamePixels) {
+    // Over 1 MiB of rows, so that the image is really split into bands.
+    CGImage source = sampleimages::makePhotoLikeImage(700, 400, PixelFormat::RGBA8, 10);
+    for (unsigned threads : {1u, 2u, 3u}) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        expectReadsBackExactly(
+            imageio::encodePNG(source, {.deflater = imageio::PngDeflater::RunLengthHuffman, .threads = threads}), source);
+    }
+}
+
+TEST(PngEncoderTest, ExtremeShapesComeBackExactly) {
+    // One pixel, one row, one column, and byte values at both ends of the range.
+    for (auto [w, h] : {std::pair{1u, 1u}, std::pair{513u, 1u}, std::pair{1u, 257u}}) {
+        CGImage source = sampleimages::makePhotoLikeImage(w, h, PixelFormat::RGB8, w + h);
+        for (std::size_t i = 0; i < source.pixels.size(); i += 5) source.pixels[i] = i % 2 ? 0 : 255;
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        expectReadsBackExactly(imageio::encodePNG(source), source);
+    }
+}
+
+TEST(PngEncoderTest, WritesOnlyTheThreeRequiredChunksWithValidChecksums) {
+    CGImage source = sampleimages::makePhotoLikeImage(40, 30, PixelFormat::RGB8, 1);
+    auto png = imageio::encodePNG(source);
+    ASSERT_TRUE(png);
+    const Bytes& bytes = *png;
+    std::vector<std::string> chunkTypes;
+    std::size_t at = 8;
+    while (at + 12 <= bytes.size()) {
+        std::uint32_t length = std::uint32_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+        ASSERT_LE(at + 12 + length, bytes.size());
+        chunkTypes.emplace_back(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
+        uLong crc = crc32(0, &bytes[at + 4], 4 + length);
+        std::uint32_t stored = std::uint32_t{bytes[at + 8 + length]} << 24 | bytes[at + 9 + length] << 16 |
+                               bytes[at + 10 + length] << 8 | bytes[at + 11 + length];
+        EXPECT_EQ(crc, stored) << chunkTypes.back();
+        at += 12 + length;
+    }
+    EXPECT_EQ(at, bytes.size());
+    EXPECT_EQ(chunkTypes, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+}
+
+TEST(PngEncoderTest, PhotoCompressesWellBelowItsRawSize) {
+    // A photo's neighbouring pixels are alike; a writer that stored them
+    // unfiltered or uncompressed would come out near the raw size.
+    CGImage source = sampleimages::makePhotoLikeImage(400, 300, PixelFormat::RGB8, 4);
+    auto png = imageio::encodePNG(source);
+    ASSERT_TRUE(png);
+    EXPECT_LT(png->size(), source.pixels.size() * 3 / 4);
+}
+
+// A screenshot-like picture: text-like glyphs, drawn from a small set, in
+// lines on a flat background; full of exact repeats.
+CGImage screenshotLike(std::uint32_t width, std::uint32_t height) {
+    CGImage image = solidImage(width, height, PixelFormat::RGB8, {250, 250, 250});
+    sampleimages::SeededRandom random(17);
+    bool glyphs[16][12][8];
+    for (auto& glyph : glyphs)
+        for (auto& row : glyph)
+            for (bool& ink : row) ink = random.unit() < 0.35;
+    for (std::uint32_t top = 10; top + 12 < height; top += 20)
+        for (std::uint32_t left = 10; left + 8 < width; left += 9) {
+            const auto& glyph = glyphs[random.next() % 16];
+            for (std::uint32_t y = 0; y < 12; ++y)
+                for (std::uint32_t x = 0; x < 8; ++x)
+                    if (glyph[y][x]) setPixel(image, left + x, top + y, {30, 30, 40});
+        }
+    return image;
+}
+
+TEST(PngEncoderTest, StaysCloseToADefaultEncodersSizeForEveryKindOfPicture) {
+    // Grain defeats general string matching; a picture that has been through
+    // JPEG is smooth; a screenshot is made of exact repeats. Whatever the
+    // kind, the file must stay about as small as libpng's default output.
+    CGImage grainy = sampleimages::makePhotoLikeImage(480, 360, PixelFormat::RGB8, 14);
+    CGImage smooth = *imageio::decodeImage(sampleimages::encodeJpeg(grainy, 80))->image;
+    CGImage screenshot = screenshotLike(480, 360);
+    for (auto [name, source] : {std::pair{"grainy", &grainy}, std::pair{"smooth", &smooth}, std::pair{"screenshot", &screenshot}}) {
+        auto ours = imageio::encodePNG(*source);
+        ASSERT_TRUE(ours);
+        std::size_t reference = writePngWithLibpng(*source).size();
+        EXPECT_LT(static_cast<double>(ours->size()), 1.10 * static_cast<double>(reference)) << name;
+    }
+}
+
+TEST(PngEncoderTest, RefusesEmptyAndInconsistentBitmaps) {
+    CGImage empty;
+    EXPECT_FALSE(imageio::encodePNG(empty));
+
+    CGImage noRows = solidImage(5, 1, PixelFormat::RGB8, {});
+    noRows.height = 0;
+    noRows.pixels.clear();
+    EXPECT_FALSE(imageio::encodePNG(noRows));
+
+    CGImage shortBuffer = solidImage(5, 5, PixelFormat::RGBA8, {});
+    shortBuffer.pixels.resize(shortBuffer.pixels.size() - 1);
+    EXPECT_FALSE(imageio::encodePNG(shortBuffer));
+}
+
+}  // namespace
