@@ -82,12 +82,17 @@ using ALAssetsLibraryGroupResultBlock = std::function<void(ALAssetsGroupRef grou
 using ALAssetsGroupEnumerationResultsBlock = std::function<void(ALAssetRef result, std::uint64_t index, bool* stop)>;
 
 class PhotoStore;  // The on-disk library shared by every library object of the process.
+struct AssetRecord;
+struct GroupRecord;
 
 class ALAssetsLibrary : public objc::Object {
 public:
     // `[[ALAssetsLibrary alloc] init]`: a library object over the photo
     // library of the current device root.
     static std::shared_ptr<ALAssetsLibrary> create();
+    // The runtime's class "ALAssetsLibrary", registered on first use (without
+    // opening the photo library).
+    static objc::Class libraryClass();
     explicit ALAssetsLibrary(objc::Class cls);
     ~ALAssetsLibrary() override;
 
@@ -130,7 +135,11 @@ private:
 
 class ALAssetsGroup : public objc::Object {
 public:
+    // Reads the group's record from the store now.
     ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
+    // With the record already read (an enumeration reads every group in one
+    // query), so that reading the name or type never touches the database.
+    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record);
 
     // ALAssetsGroupPropertyName (string), ALAssetsGroupPropertyType (number),
     // ALAssetsGroupPropertyPersistentID and ALAssetsGroupPropertyURL
@@ -146,16 +155,21 @@ public:
     void enumerateAssetsUsingBlock(const ALAssetsGroupEnumerationResultsBlock& block) const;
 
     std::int64_t groupId() const { return groupId_; }
+    const std::shared_ptr<PhotoStore>& store() const { return store_; }
+    // "ALAssetsGroup - Name:WhatsApp, Type:Album, Assets count:3"
     std::string description() const override;
 
 private:
     std::shared_ptr<PhotoStore> store_;
     std::int64_t groupId_;
+    std::shared_ptr<const GroupRecord> record_;  // Absent for a group the store does not know.
 };
 
 class ALAsset : public objc::Object {
 public:
+    // Reads the asset's record from the store now.
     ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
     // ALAssetPropertyType, ALAssetPropertyOrientation (number, the
     // orientation numbering of UIImageOrientation), ALAssetPropertyDate,
@@ -165,17 +179,20 @@ public:
     NSURLRef assetURL() const;
 
     std::int64_t assetId() const { return assetId_; }
+    const std::shared_ptr<PhotoStore>& store() const { return store_; }
     // "ALAsset - Type:Photo, URLs:assets-library://asset/asset.PNG?id=...&ext=PNG"
     std::string description() const override;
 
 private:
     std::shared_ptr<PhotoStore> store_;
     std::int64_t assetId_;
+    std::shared_ptr<const AssetRecord> record_;  // Absent for an asset the store does not know.
 };
 
 class ALAssetRepresentation : public objc::Object {
 public:
     ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
     // The stored bitmap scaled to fit the full-screen size (at most 1920
     // pixels on the longer side), unrotated; absent for a video or an
@@ -193,6 +210,7 @@ public:
 private:
     std::shared_ptr<PhotoStore> store_;
     std::int64_t assetId_;
+    std::shared_ptr<const AssetRecord> record_;
 };
 
 // The selector that the album saver asks about before creating an album.
@@ -220,8 +238,16 @@ struct AssetsLibraryTestSeam {
     // Blocks the delivery of results until `hold` is set back to false, so a
     // test can drop references before a late block arrives.
     static void setDeliveryHeldForTesting(bool hold);
-    // Waits until every operation started so far has delivered its results.
+    // Waits until every operation started so far has delivered its results
+    // (or, while delivery is held, is waiting for the release). Never call it
+    // on the delivery queue.
     static void drainForTesting();
+    // Renames a group in the store directly (the library itself refuses a
+    // second album of one name), so tests can make same-named albums.
+    static bool renameGroupForTesting(std::int64_t groupId, const std::string& name);
+    // Adds a group of any kind (event, faces, photo stream...) to the store:
+    // its id, or 0 when it cannot be added.
+    static std::int64_t addGroupForTesting(const std::string& name, ALAssetsGroupType type);
 };
 
 }  // namespace assets

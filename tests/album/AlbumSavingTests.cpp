@@ -1,4 +1,5 @@
 // The save entry points and the write-result callback.
+#include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/imageio/CGImageSource.h"
 #include "platform/runtime/Selector.h"

@@ -1,0 +1,181 @@
+// Writing media into the photo store, crash-safely: temporary file, flush,
+// then (under the write lock) final name, folder flush, row, commit.
+#include "platform/assets/PhotoStore.h"
+
+#include "platform/assets/AssetURL.h"
+#include "platform/assets/DurableFiles.h"
+#include "platform/assets/ReferenceDate.h"
+#include "platform/assets/SqliteDatabase.h"
+#include "platform/assets/StoreLayout.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace assets {
+
+namespace {
+
+using foundation::ErrorCode;
+using foundation::makeError;
+
+// Names taken by files the index does not know (for instance left by a
+// process that died before a cleaning open) are skipped; this many in a row
+// means something else is wrong.
+constexpr int kMaximumTakenNames = 10'000;
+
+struct ObserverState {
+    std::mutex mutex;
+    std::function<void(PhotoStore::WriteStep)> observer;
+};
+
+ObserverState& observerState() {
+    static auto* state = new ObserverState;
+    return *state;
+}
+
+void notifyStep(PhotoStore::WriteStep step) {
+    std::function<void(PhotoStore::WriteStep)> observer;
+    {
+        auto& state = observerState();
+        std::lock_guard lock(state.mutex);
+        observer = state.observer;
+    }
+    if (observer) observer(step);
+}
+
+ErrorOr<std::int64_t> savedPhotosGroupId(sql::Database& database) {
+    return database.queryInteger("SELECT id FROM groups WHERE type = 16");
+}
+
+}  // namespace
+
+void PhotoStore::setWriteStepObserverForTesting(std::function<void(WriteStep)> observer) {
+    auto& state = observerState();
+    std::lock_guard lock(state.mutex);
+    state.observer = std::move(observer);
+}
+
+ErrorOr<AssetRecord> PhotoStore::addPhoto(const NewPhoto& photo, MediaWriteOptions options) {
+    MediaRow row{AssetKind::Photo, photo.extension, photo.orientation, {}, static_cast<std::int64_t>(photo.bytes.size())};
+    if (photo.metadata) {
+        auto serialized =
+            foundation::serializePropertyList(foundation::PlistValue(*photo.metadata), foundation::PlistFormat::Binary);
+        if (!serialized) return serialized.error();
+        row.metadataPropertyList = std::move(serialized).value();
+    }
+    auto temporary = durable::writeTemporary(hostPath(kIncomingDevicePath), photo.bytes);
+    if (!temporary) return temporary.error();
+    notifyStep(WriteStep::TemporaryWritten);
+    return commitMedia(temporary.value(), std::move(row), options);
+}
+
+ErrorOr<AssetRecord> PhotoStore::addVideo(const fs::path& hostFile, VideoFormat format, MediaWriteOptions options) {
+    std::int64_t size = 0;
+    auto temporary = durable::copyToTemporary(hostPath(kIncomingDevicePath), hostFile, size);
+    if (!temporary) return temporary.error();
+    notifyStep(WriteStep::TemporaryWritten);
+    return commitMedia(temporary.value(), MediaRow{AssetKind::Video, videoExtension(format), 0, {}, size}, options);
+}
+
+ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow row, MediaWriteOptions options) {
+    // The temporary goes away on every failure before its file is placed.
+    struct RemoveUnlessPlaced {
+        const fs::path& path;
+        bool placed = false;
+        ~RemoveUnlessPlaced() {
+            if (!placed) ::unlink(path.c_str());
+        }
+    } temporaryGuard{temporary};
+
+    std::lock_guard lock(mutex_);
+    if (auto opened = ensureOpenLocked(); !opened) return opened.error();
+    auto transaction = sql::WriteTransaction::begin(*database_);
+    if (!transaction) return transaction.error();
+
+    // 1. A file number no other file has: the counter, past any name that is
+    //    taken already. Moving without replacing makes a taken name visible.
+    auto counter = database_->queryInteger("SELECT value FROM counters WHERE name = 'next_file_number'");
+    if (!counter) return counter.error();
+    std::int64_t number = counter.value();
+    std::string devicePath;
+    for (int taken = 0;; ++taken, ++number) {
+        if (taken >= kMaximumTakenNames)
+            return makeError(ErrorCode::IOError, "no free media file name near number " + std::to_string(number));
+        devicePath = mediaDevicePath(number, row.extension);
+        auto placed = durable::placeWithoutReplacing(temporary, hostPath(devicePath));
+        if (!placed) return placed.error();
+        if (placed.value() == durable::Placement::Placed) break;
+    }
+    temporaryGuard.placed = true;
+    fs::path finalFile = hostPath(devicePath);
+
+    // From here on a failure removes the placed file, unless its row made it
+    // into the index after all.
+    AssetRecord record{0, makeUUID(), row.kind, devicePath, row.extension, row.orientation,
+                       std::move(row.metadataPropertyList), secondsSinceReferenceDateNow(), row.byteSize};
+    auto abandon = [&](foundation::Error error) -> ErrorOr<AssetRecord> {
+        transaction->rollback();
+        // Only a file known to have no row is removed; when the index cannot
+        // say, the file stays, and the next open that finds it without a row
+        // removes it under the write lock.
+        auto lookup = database_->prepare("SELECT COUNT(*) FROM assets WHERE uuid = ?");
+        if (lookup) {
+            lookup->bind(1, record.uuid);
+            auto row = lookup->step();
+            if (row && row.value() && lookup->columnInt64(0) == 0) ::unlink(finalFile.c_str());
+        }
+        return error;
+    };
+
+    // 2. The new name on disk before the row that points at it.
+    if (auto synced = durable::syncFolder(finalFile.parent_path()); !synced) return abandon(synced.error());
+    notifyStep(WriteStep::MediaPlaced);
+    if (options.failBeforeCommitForTesting)
+        return abandon(makeError(ErrorCode::IOError, "write failed before commit (test seam)"));
+
+    // 3. The row, its place at the end of the saved-photos group, and the
+    //    counter past the number used, all in the one transaction.
+    auto savedPhotos = savedPhotosGroupId(*database_);
+    if (!savedPhotos) return abandon(savedPhotos.error());
+    {
+        auto insert = database_->prepare(
+            "INSERT INTO assets (uuid, kind, file_path, extension, orientation, metadata, created, byte_size) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        if (!insert) return abandon(insert.error());
+        insert->bind(1, record.uuid)
+            .bind(2, static_cast<std::int64_t>(record.kind))
+            .bind(3, record.devicePath)
+            .bind(4, record.extension)
+            .bind(5, record.orientation)
+            .bindReal(7, record.createdSinceReferenceDate)
+            .bind(8, record.byteSize);
+        if (record.metadataPropertyList.empty()) {
+            insert->bindNull(6);
+        } else {
+            insert->bindBlob(6, std::span(reinterpret_cast<const std::uint8_t*>(record.metadataPropertyList.data()),
+                                          record.metadataPropertyList.size()));
+        }
+        if (auto inserted = insert->run(); !inserted) return abandon(inserted.error());
+    }
+    record.id = database_->lastInsertRowId();
+    {
+        auto member = database_->prepare(
+            "INSERT INTO memberships (group_id, asset_id, position) "
+            "VALUES (?1, ?2, (SELECT COALESCE(MAX(position), 0) + 1 FROM memberships WHERE group_id = ?1))");
+        if (!member) return abandon(member.error());
+        member->bind(1, savedPhotos.value()).bind(2, record.id);
+        if (auto inserted = member->run(); !inserted) return abandon(inserted.error());
+    }
+    {
+        auto advance = database_->prepare("UPDATE counters SET value = ? WHERE name = 'next_file_number'");
+        if (!advance) return abandon(advance.error());
+        advance->bind(1, number + 1);
+        if (auto advanced = advance->run(); !advanced) return abandon(advanced.error());
+    }
+    if (auto committed = transaction->commit(); !committed) return abandon(committed.error());
+    return record;
+}
+
+}  // namespace assets
