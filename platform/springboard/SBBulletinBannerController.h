@@ -1,0 +1,26 @@
+// SBBulletinBannerController: the home screen's controller that shows
+// bulletins as banners at the top of the screen. Here one shared instance per
+// process whose `observer:addBulletin:forFeed:` presents the bulletin (see
+// PresentedBanner.h); queueing, timing and dismissal are left out.
+#pragma once
+
+#include "platform/runtime/Runtime.h"
+
+namespace springboard {
+
+class SBBulletinBannerController : public objc::Object {
+public:
+    explicit SBBulletinBannerController(objc::Class cls) : objc::Object(cls) {}
+
+    void addBulletin(objc::id observer, std::shared_ptr<objc::Object> bulletin, unsigned long feed);
+};
+
+// Registers SBBulletinBannerController (+sharedInstance and
+// -observer:addBulletin:forFeed:) in the runtime. Idempotent.
+void registerBannerControllerClass();
+
+// Registers both banner classes, as the home screen's frameworks define them
+// in a process that has loaded them.
+void registerBannerClasses();
+
+}  // namespace springboard
