@@ -1,0 +1,34 @@
+#include "platform/uikit/UIImageView.h"
+
+#include <cstdio>
+
+namespace uikit {
+
+objc::Class UIImageView::objcClass() {
+    static objc::Class cls = objc::objc_registerClass(
+        "UIImageView", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UIImageView>(isa); });
+    return cls;
+}
+
+std::shared_ptr<UIImageView> UIImageView::initWithImage(UIImageRef image) {
+    auto view = std::make_shared<UIImageView>();
+    CGSize size = image ? image->size() : CGSize{};
+    view->initWithFrame(CGRect{{0, 0}, size});
+    view->image_ = std::move(image);
+    return view;
+}
+
+CGSize UIImageView::intrinsicContentSize() const {
+    if (!image_) return {UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric};
+    return image_->size();
+}
+
+std::string UIImageView::dumpDetails() const {
+    if (!image_) return "image=none";
+    CGSize size = image_->size();
+    char text[64];
+    std::snprintf(text, sizeof text, "image=%gx%g", size.width, size.height);
+    return text;
+}
+
+}  // namespace uikit

@@ -1,0 +1,37 @@
+#include "platform/uikit/UILabel.h"
+
+#include <cstdio>
+
+namespace uikit {
+
+objc::Class UILabel::objcClass() {
+    static objc::Class cls = objc::objc_registerClass(
+        "UILabel", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UILabel>(isa); });
+    return cls;
+}
+
+std::shared_ptr<UILabel> UILabel::create(CGRect frame) {
+    auto label = std::make_shared<UILabel>();
+    label->initWithFrame(frame);
+    return label;
+}
+
+UIFontRef UILabel::font() const { return font_ ? font_ : UIFont::systemFontOfSize(17); }
+
+CGSize UILabel::intrinsicContentSize() const {
+    if (text_.empty()) return {0, 0};
+    return font()->sizeOfLine(text_);
+}
+
+std::string UILabel::dumpDetails() const {
+    UIFontRef shown = font();
+    char size[32];
+    std::snprintf(size, sizeof size, "%g", shown->pointSize());
+    std::string details = "text=\"" + text_ + "\" font=\"" + shown->fontName() + "\" " + size + "pt";
+    details += " color=" + (textColor_ ? textColor_->description() : std::string("none"));
+    details += " alignment=" + std::to_string(textAlignment_) + " lines=" + std::to_string(numberOfLines_);
+    if (backgroundColor()) details += " background=" + backgroundColor()->description();
+    return details;
+}
+
+}  // namespace uikit

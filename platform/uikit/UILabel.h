@@ -1,0 +1,50 @@
+// Labels: text with a font, colour, alignment and line count. Their
+// intrinsic size comes from the font's metrics, so auto layout can place them.
+#pragma once
+
+#include "platform/uikit/UIFont.h"
+#include "platform/uikit/UIView.h"
+
+#include <string>
+
+namespace uikit {
+
+enum NSTextAlignment : long {
+    NSTextAlignmentLeft = 0,
+    NSTextAlignmentCenter = 1,
+    NSTextAlignmentRight = 2,
+};
+
+class UILabel : public UIView {
+public:
+    static objc::Class objcClass();
+    static std::shared_ptr<UILabel> create(CGRect frame = CGRectZero);
+    explicit UILabel(objc::Class isa = objcClass()) : UIView(isa) {}
+
+    const std::string& text() const { return text_; }
+    void setText(std::string text) { text_ = std::move(text); }
+    // A label without a font of its own draws in the system font of 17 points.
+    UIFontRef font() const;
+    void setFont(UIFontRef font) { font_ = std::move(font); }
+    UIColorRef textColor() const { return textColor_; }
+    void setTextColor(UIColorRef color) { textColor_ = std::move(color); }
+    long textAlignment() const { return textAlignment_; }
+    void setTextAlignment(long alignment) { textAlignment_ = alignment; }
+    long numberOfLines() const { return numberOfLines_; }
+    void setNumberOfLines(long lines) { numberOfLines_ = lines; }
+
+    // One line of the text in the label's font; an empty label asks for none.
+    CGSize intrinsicContentSize() const override;
+    std::string dumpDetails() const override;
+
+private:
+    std::string text_;
+    UIFontRef font_;
+    UIColorRef textColor_ = UIColor::blackColor();
+    long textAlignment_ = NSTextAlignmentLeft;
+    long numberOfLines_ = 1;
+};
+
+using UILabelRef = std::shared_ptr<UILabel>;
+
+}  // namespace uikit

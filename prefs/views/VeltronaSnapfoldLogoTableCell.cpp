@@ -1,0 +1,27 @@
+#include "prefs/views/VeltronaSnapfoldLogoTableCell.h"
+
+#include "prefs/views/ImageShadowStyle.h"
+
+objc::Class VeltronaSnapfoldLogoTableCell::objcClass() {
+    static objc::Class cls = objc::objc_registerClass(
+        "VeltronaSnapfoldLogoTableCell", preferences::PSTableCell::objcClass(),
+        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldLogoTableCell>(isa); });
+    return cls;
+}
+
+std::shared_ptr<uikit::UIView> VeltronaSnapfoldLogoTableCell::init() {
+    auto made = preferences::PSTableCell::initWithFrame(uikit::CGRectZero);
+    if (!made) return nullptr;
+    // 1 and 2. The image (nothing when the file is missing) in its view.
+    setLogoImageView(uikit::UIImageView::initWithImage(uikit::UIImage::initWithContentsOfFile(kLogoPath)));
+    // 3. Frame, shadow, clipping off: the logo is taller than its header.
+    logoImageView_->setFrame(uikit::CGRectMake(0, 0, 80, 80));
+    snapfold::prefs::applyImageShadowStyle(*logoImageView_);
+    // 4 to 6. Shown in the cell itself, centred horizontally.
+    addSubview(logoImageView_);
+    logoImageView_->setTranslatesAutoresizingMaskIntoConstraints(false);
+    addConstraint(uikit::NSLayoutConstraint::constraintWithItem(logoImageView_.get(), uikit::NSLayoutAttributeCenterX,
+                                                                uikit::NSLayoutRelationEqual, this,
+                                                                uikit::NSLayoutAttributeCenterX, 1.0, 0));
+    return made;
+}

@@ -1,0 +1,23 @@
+// The product's logo, centred horizontally; the first page shows it as the
+// header of its fifth section.
+#pragma once
+
+#include "platform/preferences/PSTableCell.h"
+#include "platform/uikit/UIImageView.h"
+
+class VeltronaSnapfoldLogoTableCell : public preferences::PSTableCell {
+public:
+    static objc::Class objcClass();
+    explicit VeltronaSnapfoldLogoTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
+
+    static constexpr const char* kLogoPath = "/Library/PreferenceBundles/Snapfold.bundle/footerLogo.png";
+
+    // Builds the logo view on a zero frame; nothing when the cell cannot be made.
+    std::shared_ptr<uikit::UIView> init() override;
+
+    const uikit::UIImageViewRef& logoImageView() const { return logoImageView_; }
+    void setLogoImageView(uikit::UIImageViewRef view) { logoImageView_ = std::move(view); }
+
+private:
+    uikit::UIImageViewRef logoImageView_;
+};
