@@ -113,7 +113,7 @@ void SaveSession::waitForDeliveries() {
     // started in turn: the album saver's whole chain, up to its outcome
     // callback and the banner that shows it.
     drainMediaSavingQueue();
-    assets::AssetsLibraryTestSeam::drainForTesting();
+    assets::ALAssetsLibrary::waitForPendingOperations();
 
     std::lock_guard lock(mutex_);
     if (started_ > delivered_ + silent_) {

@@ -61,6 +61,8 @@ ALAssetsLibrary::ALAssetsLibrary(objc::Class cls)
 
 ALAssetsLibrary::~ALAssetsLibrary() = default;
 
+void ALAssetsLibrary::waitForPendingOperations() { delivery::drain(); }
+
 void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(NSDataRef imageData, std::optional<NSDictionary> metadata,
                                                        ALAssetsLibraryWriteImageCompletionBlock completionBlock) {
     auto operation = delivery::begin();

@@ -96,6 +96,12 @@ public:
     explicit ALAssetsLibrary(objc::Class cls);
     ~ALAssetsLibrary() override;
 
+    // Waits until every operation started so far in this process has
+    // delivered its results, with every operation those deliveries started in
+    // turn: what a host calls before it exits, so that no save is cut short.
+    // Never call it on the delivery queue.
+    static void waitForPendingOperations();
+
     // Stores encoded image data (any format the image decoder knows) with a
     // metadata dictionary as a new asset of the saved-photos group; then the
     // block gets the new asset's URL and no error, or no URL and an error

@@ -86,7 +86,7 @@ void AssetsLibraryTestSeam::setAlbumCreationReleasesLibraryForTesting(bool relea
 
 void AssetsLibraryTestSeam::setDeliveryHeldForTesting(bool hold) { delivery::setHeld(hold); }
 
-void AssetsLibraryTestSeam::drainForTesting() { delivery::drain(); }
+void AssetsLibraryTestSeam::drainForTesting() { ALAssetsLibrary::waitForPendingOperations(); }
 
 bool AssetsLibraryTestSeam::renameGroupForTesting(std::int64_t groupId, const std::string& name) {
     auto renamed = PhotoStore::sharedForCurrentDevice()->renameGroup(groupId, name);

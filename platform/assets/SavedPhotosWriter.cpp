@@ -30,9 +30,9 @@ WriteOutcome outcomeOf(const ErrorOr<AssetRecord>& stored, std::optional<long> i
 WriteOutcome writeImageData(PhotoStore& store, const NSDataRef& imageData,
                             const std::optional<NSDictionary>& metadata, std::optional<long> injectedFailure) {
     if (!imageData || imageData->empty()) return refused(ALAssetsLibraryWriteInvalidDataError, "no image data");
-    // The whole image is decoded, not only its signature looked at, so that
+    // The whole image is checked, not only its signature looked at, so that
     // a truncated or corrupt file never becomes an asset that cannot be shown.
-    auto decoded = imageio::decodeImage(*imageData);
+    auto decoded = imageio::inspectImage(imageData);
     if (!decoded)
         return refused(ALAssetsLibraryWriteInvalidDataError, "the data is not an image in a format the library knows");
 

@@ -1,6 +1,7 @@
 #include "platform/imageio/Decoders.h"
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/JpegHeader.h"
+#include "platform/imageio/OwnEncodings.h"
 
 #include <fstream>
 
@@ -38,6 +39,23 @@ std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
         if (header && header->exifOrientation) decoded.exifOrientation = *header->exifOrientation;
     }
     return decoded;
+}
+
+std::optional<ImageSummary> inspectImage(std::span<const std::uint8_t> bytes) {
+    auto format = sniffImageFormat(bytes);
+    if (format == ImageFormat::PNG) {
+        // A stream found broken still goes to libpng, whose verdict stands.
+        if (detail::checkPlainPngStream(bytes).value_or(false)) return ImageSummary{ImageFormat::PNG, 1};
+    }
+    auto decoded = decodeImage(bytes);
+    if (!decoded) return std::nullopt;
+    return ImageSummary{decoded->format, decoded->exifOrientation};
+}
+
+std::optional<ImageSummary> inspectImage(const foundation::NSDataRef& data) {
+    if (!data) return std::nullopt;
+    if (detail::isOwnEncoding(data)) return ImageSummary{ImageFormat::PNG, 1};
+    return inspectImage(std::span<const std::uint8_t>(*data));
 }
 
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& hostFile) {

@@ -23,4 +23,10 @@ std::optional<CGImage> decodePng(std::span<const std::uint8_t> bytes);
 std::optional<CGImage> decodeGif(std::span<const std::uint8_t> bytes);
 std::optional<CGImage> decodeWebP(std::span<const std::uint8_t> bytes);
 
+// For an 8-bit, non-interlaced PNG without palette or transparency chunk:
+// true when its image data inflates to exactly every row with a valid filter
+// type, false when it does not. Nothing for any other data, which only a
+// full decode can judge.
+std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes);
+
 }  // namespace imageio::detail

@@ -1,6 +1,7 @@
 #include "platform/imageio/PngEncoder.h"
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/Concurrently.h"
+#include "platform/imageio/OwnEncodings.h"
 #include "platform/imageio/RunLengthDeflate.h"
 
 #include <algorithm>
@@ -176,12 +177,17 @@ std::vector<std::uint8_t> encodeRunLengthHuffman(const CGImage& image, PngRowFil
 
 // Whether libdeflate's string matching pays for its time on this picture:
 // both compressors try a few bands of rows spread over the image, side by
-// side, and the general one wins only when it saves at least 3 %. Photos,
-// grainy or from a JPEG, rarely have the long repeats it needs; drawn
-// pictures, screenshots and flat artwork do.
-bool matchesPayOff(const CGImage& image, PngRowFilter filter, int level) {
+// side, and the general one wins only when it saves at least a fifth. On a
+// photo, grainy or from a JPEG, it costs five to seven times the run-length
+// coder's time for a tenth or less; drawn pictures, screenshots and flat
+// artwork, where it saves far more, are also where its search ends early.
+// The trial runs libdeflate at its fastest level, which costs about what the
+// run-length coder does: a picture where even that saves a fifth is one where
+// the chosen level saves more.
+bool matchesPayOff(const CGImage& image, PngRowFilter filter) {
     constexpr std::uint32_t kBands = 8, kBandRows = 8;
-    constexpr double kWorthwhileSaving = 0.97;
+    constexpr double kWorthwhileSaving = 0.80;
+    constexpr int kTrialLevel = 1;
     std::vector<std::uint8_t> sample;
     if (image.height <= kBands * kBandRows) {
         sample = filterRows(image, filter, 0, image.height);
@@ -195,7 +201,7 @@ bool matchesPayOff(const CGImage& image, PngRowFilter filter, int level) {
     std::size_t runLength = 0, general = 0;
     // libdeflate runs on the calling thread, which keeps its compressor.
     detail::runConcurrently(2, [&](unsigned which) {
-        if (which == 0) general = compressWithLibdeflate(sample, level).size();
+        if (which == 0) general = compressWithLibdeflate(sample, kTrialLevel).size();
         else runLength = detail::deflateRunLengthHuffman(sample, true).size();
     });
     return general > 0 && static_cast<double>(general) < kWorthwhileSaving * static_cast<double>(runLength);
@@ -221,7 +227,7 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     // 1. Choose the compressor, then filter the rows and compress them as one zlib stream.
     PngDeflater deflater = settings.deflater;
     if (deflater == PngDeflater::Automatic)
-        deflater = matchesPayOff(image, settings.filter, settings.libdeflateLevel) ? PngDeflater::Libdeflate
+        deflater = matchesPayOff(image, settings.filter) ? PngDeflater::Libdeflate
                                                                                   : PngDeflater::RunLengthHuffman;
     std::vector<std::uint8_t> stream;
     if (deflater == PngDeflater::Libdeflate) {
@@ -244,7 +250,9 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     appendChunk(*png, "IHDR", header.data(), header.size());
     appendChunk(*png, "IDAT", stream.data(), stream.size());
     appendChunk(*png, "IEND", nullptr, 0);
-    return png;
+    foundation::NSDataRef encoded = std::move(png);
+    detail::rememberOwnEncoding(encoded);
+    return encoded;
 }
 
 foundation::NSDataRef encodePNG(const CGImage& image) { return encodePNG(image, kPhotoPngEncoderSettings); }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,6 +62,8 @@ protected:
     testsupport::ProgramResult runApp(std::vector<std::string> arguments) {
         return testsupport::runProgram(app(), arguments);
     }
+
+    void expectRunningAppFollowsRename(const std::function<void()>& renameAlbum);
 
     fs::path root;
     fs::path inputs;
@@ -183,9 +186,10 @@ TEST_F(MessagingAppTest, ATweakThatFailsToLoadLeavesTheAppRunning) {
     EXPECT_EQ(phototest::assetsIn("WhatsApp").size(), 1u);
 }
 
-// The app keeps running and reads commands; meanwhile the album name changes
-// from another process, and the next save goes to the new album.
-TEST_F(MessagingAppTest, TheRunningAppFollowsASettingsChangeMadeMeanwhile) {
+// The app keeps running and reads commands; meanwhile `renameAlbum` changes
+// the album name to "Harbour trips" from another process, and the next save
+// goes to the new album.
+void MessagingAppTest::expectRunningAppFollowsRename(const std::function<void()>& renameAlbum) {
     installTweak();
     fs::path commands = inputs / "commands";
     ASSERT_EQ(::mkfifo(commands.c_str(), 0600), 0);
@@ -209,7 +213,7 @@ TEST_F(MessagingAppTest, TheRunningAppFollowsASettingsChangeMadeMeanwhile) {
     send("wait");
     ASSERT_TRUE(readUntil("WhatsApp: delivered 1 of 1 saves"));
 
-    changeSetting("albumName", "Harbour trips");
+    renameAlbum();
     send("save " + writeJpeg("after.jpg", 9).string());
     send("bogus command");
     send("wait");
@@ -220,6 +224,22 @@ TEST_F(MessagingAppTest, TheRunningAppFollowsASettingsChangeMadeMeanwhile) {
 
     EXPECT_EQ(phototest::assetsIn("WhatsApp").size(), 1u);
     EXPECT_EQ(phototest::assetsIn("Harbour trips").size(), 1u);
+}
+
+TEST_F(MessagingAppTest, TheRunningAppFollowsASettingsChangeMadeMeanwhile) {
+    expectRunningAppFollowsRename([&] { changeSetting("albumName", "Harbour trips"); });
+}
+
+// The same change made the way a person makes it: on the settings page of the
+// Settings host, which writes the file and posts the notification.
+TEST_F(MessagingAppTest, TheRunningAppFollowsTheSettingsPage) {
+    expectRunningAppFollowsRename([&] {
+        fs::path settingsApp = testsupport::buildDirectory() / "bin/snapfold-settings-app";
+        auto installed = testsupport::runProgram(settingsApp, {"install"});
+        ASSERT_EQ(installed.exitCode, 0) << installed.errors;
+        auto changed = testsupport::runProgram(settingsApp, {"set", "albumName", "Harbour trips"});
+        ASSERT_EQ(changed.exitCode, 0) << changed.errors;
+    });
 }
 
 }  // namespace
