@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -162,17 +163,33 @@ std::vector<std::uint8_t> compressWithLibdeflate(std::span<const std::uint8_t> f
     return stream;
 }
 
-// Filters and codes the image in row bands, one per part, concurrently.
-std::vector<std::uint8_t> encodeRunLengthHuffman(const CGImage& image, PngRowFilter filter, unsigned parts) {
-    parts = std::min(parts, image.height);
-    std::vector<std::vector<std::uint8_t>> filtered(parts), coded(parts);
-    detail::runConcurrently(parts, [&](unsigned k) {
-        auto first = static_cast<std::uint32_t>(std::uint64_t{image.height} * k / parts);
-        auto last = static_cast<std::uint32_t>(std::uint64_t{image.height} * (k + 1) / parts);
-        filtered[k] = filterRows(image, filter, first, last);
-        coded[k] = detail::deflateRunLengthHuffman(filtered[k], k + 1 == parts);
+// One band of rows, filtered and coded, with what the zlib trailer needs.
+struct CodedBand {
+    std::vector<std::uint8_t> coded;
+    std::uint32_t adler = 1;
+    std::size_t filteredBytes = 0;
+};
+
+// Filters and codes the image in bands of about a mebibyte of rows, taken in
+// turn by `threads` threads. A band's filtered rows live only while it is
+// coded, so the encoder holds a few bands at a time, not a second bitmap.
+std::vector<CodedBand> encodeRunLengthHuffmanBands(const CGImage& image, PngRowFilter filter, unsigned threads) {
+    constexpr std::size_t kBandBytes = 1 << 20;
+    std::size_t filteredRowBytes = image.rowBytes() + 1;
+    auto rowsPerBand = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / filteredRowBytes));
+    std::uint32_t bandCount = (image.height + rowsPerBand - 1) / rowsPerBand;
+    std::vector<CodedBand> bands(bandCount);
+    std::atomic<std::uint32_t> nextBand{0};
+    detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
+        for (std::uint32_t k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
+            std::uint32_t first = k * rowsPerBand, last = std::min(image.height, first + rowsPerBand);
+            auto filtered = filterRows(image, filter, first, last);
+            bands[k].adler = static_cast<std::uint32_t>(libdeflate_adler32(1, filtered.data(), filtered.size()));
+            bands[k].filteredBytes = filtered.size();
+            bands[k].coded = detail::deflateRunLengthHuffman(filtered, k + 1 == bandCount);
+        }
     });
-    return detail::zlibStreamFromParts(coded, {filtered.begin(), filtered.end()});
+    return bands;
 }
 
 // Whether libdeflate's string matching pays for its time on this picture:
@@ -207,9 +224,8 @@ bool matchesPayOff(const CGImage& image, PngRowFilter filter) {
     return general > 0 && static_cast<double>(general) < kWorthwhileSaving * static_cast<double>(runLength);
 }
 
-// The parts the run-length coder splits an image into: small images are not
-// worth a thread.
-unsigned partsFor(const PngEncoderSettings& settings, std::size_t bytes) {
+// The threads the run-length coder runs on: small images are not worth one.
+unsigned threadsFor(const PngEncoderSettings& settings, std::size_t bytes) {
     constexpr std::size_t kBytesWorthAThread = 1 << 20;
     if (bytes < kBytesWorthAThread) return 1;
     if (settings.threads) return settings.threads;
@@ -230,16 +246,24 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
         deflater = matchesPayOff(image, settings.filter) ? PngDeflater::Libdeflate
                                                                                   : PngDeflater::RunLengthHuffman;
     std::vector<std::uint8_t> stream;
+    std::vector<CodedBand> bands;
+    std::size_t streamBytes = 0;
     if (deflater == PngDeflater::Libdeflate) {
         stream = compressWithLibdeflate(filterRows(image, settings.filter, 0, image.height), settings.libdeflateLevel);
+        if (stream.empty()) return nullptr;
+        streamBytes = stream.size();
     } else {
-        stream = encodeRunLengthHuffman(image, settings.filter, partsFor(settings, (rowBytes + 1) * image.height));
+        bands = encodeRunLengthHuffmanBands(image, settings.filter,
+                                            threadsFor(settings, (rowBytes + 1) * image.height));
+        streamBytes = sizeof detail::kZlibHeader + 4;
+        for (const auto& band : bands) streamBytes += band.coded.size();
     }
-    if (stream.empty() || stream.size() > kMaximumChunkLength) return nullptr;
+    if (streamBytes > kMaximumChunkLength) return nullptr;
 
-    // 2. Wrap the stream in the signature and the three chunks.
+    // 2. The signature and the three chunks. The bands go straight into the
+    //    IDAT chunk, each released once copied.
     auto png = std::make_shared<foundation::NSData>();
-    png->reserve(kSignature.size() + 25 + 12 + stream.size() + 12);
+    png->reserve(kSignature.size() + 25 + 12 + streamBytes + 12);
     png->assign(kSignature.begin(), kSignature.end());
     std::array<std::uint8_t, 13> header{};
     putU32(header.data(), image.width);
@@ -248,7 +272,26 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     header[9] = colorType(image.format);
     // Compression, filter method and interlace stay 0: deflate, adaptive filtering, no interlace.
     appendChunk(*png, "IHDR", header.data(), header.size());
-    appendChunk(*png, "IDAT", stream.data(), stream.size());
+    if (!stream.empty()) {
+        appendChunk(*png, "IDAT", stream.data(), stream.size());
+    } else {
+        std::size_t chunkStart = png->size();
+        png->resize(chunkStart + 8);
+        putU32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
+        std::memcpy(png->data() + chunkStart + 4, "IDAT", 4);
+        png->insert(png->end(), std::begin(detail::kZlibHeader), std::end(detail::kZlibHeader));
+        std::uint32_t adler = 1;
+        for (auto& band : bands) {
+            png->insert(png->end(), band.coded.begin(), band.coded.end());
+            adler = detail::adler32Combine(adler, band.adler, band.filteredBytes);
+            std::vector<std::uint8_t>().swap(band.coded);
+        }
+        std::size_t trailer = png->size();
+        png->resize(trailer + 8);
+        putU32(png->data() + trailer, adler);
+        putU32(png->data() + trailer + 4,
+               static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, streamBytes + 4)));
+    }
     appendChunk(*png, "IEND", nullptr, 0);
     foundation::NSDataRef encoded = std::move(png);
     detail::rememberOwnEncoding(encoded);

@@ -23,7 +23,7 @@ struct PngEncoderSettings {
     PngRowFilter filter = PngRowFilter::Adaptive;
     PngDeflater deflater = PngDeflater::Automatic;
     int libdeflateLevel = 6;  // 0 (stored) to 12, wherever libdeflate compresses
-    // Row bands filtered and coded concurrently by the run-length coder; 0
+    // Threads that filter and code bands of rows for the run-length coder; 0
     // means one per processor, at most two. Images under 1 MiB use one.
     unsigned threads = 0;
 };

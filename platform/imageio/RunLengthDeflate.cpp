@@ -391,16 +391,24 @@ std::vector<std::uint8_t> deflateRunLengthHuffman(std::span<const std::uint8_t> 
     return std::vector<std::uint8_t>(buffer.get(), buffer.get() + bits.written());
 }
 
+std::uint32_t adler32Combine(std::uint32_t first, std::uint32_t second, std::size_t secondLength) {
+    // Both sums of the second piece, restarted from the first piece's sums:
+    // the low sum adds up, the high sum gains the first's low sum once per
+    // byte of the second piece.
+    constexpr std::uint64_t kBase = 65521;
+    std::uint64_t remainder = secondLength % kBase;
+    std::uint64_t low = ((first & 0xFFFF) + (second & 0xFFFF) + kBase - 1) % kBase;
+    std::uint64_t high = ((first >> 16) + (second >> 16) + remainder * (first & 0xFFFF) + kBase - remainder) % kBase;
+    return static_cast<std::uint32_t>(high << 16 | low);
+}
+
 std::vector<std::uint8_t> zlibStreamFromParts(const std::vector<std::vector<std::uint8_t>>& codedParts,
                                               const std::vector<std::span<const std::uint8_t>>& data) {
     std::size_t total = 6;
     for (const auto& part : codedParts) total += part.size();
     std::vector<std::uint8_t> stream;
     stream.reserve(total);
-    // CMF 0x78: deflate with a 32 KiB window; FLG 0x01: fastest level, and
-    // 0x7801 is a multiple of 31 as the header check requires.
-    stream.push_back(0x78);
-    stream.push_back(0x01);
+    stream.assign(std::begin(kZlibHeader), std::end(kZlibHeader));
     for (const auto& part : codedParts) stream.insert(stream.end(), part.begin(), part.end());
     std::uint32_t adler = 1;
     for (const auto& bytes : data) adler = libdeflate_adler32(adler, bytes.data(), bytes.size());

@@ -20,6 +20,15 @@ namespace imageio::detail {
 // byte-aligned, so coded parts simply follow one another.
 std::vector<std::uint8_t> deflateRunLengthHuffman(std::span<const std::uint8_t> data, bool last);
 
+// The Adler-32 of two pieces of data one after the other, from the Adler-32
+// of each (both started at 1) and the length of the second.
+std::uint32_t adler32Combine(std::uint32_t first, std::uint32_t second, std::size_t secondLength);
+
+// The two bytes that open every zlib stream this coder makes. CMF 0x78:
+// deflate with a 32 KiB window; FLG 0x01: fastest level, and 0x7801 is a
+// multiple of 31 as the header check requires.
+inline constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
+
 // A zlib stream: the header, the coded parts in order, and the Adler-32 of
 // the data they code (given in the same order).
 std::vector<std::uint8_t> zlibStreamFromParts(const std::vector<std::vector<std::uint8_t>>& codedParts,

@@ -77,4 +77,25 @@ TEST(RunLengthDeflateTest, FlatDataShrinksByOrdersOfMagnitude) {
     EXPECT_TRUE(*inflated == flat);
 }
 
+// Checked against zlib's own Adler-32 of the joined data, at split points
+// that cross the checksum's modulus and with empty pieces on either side.
+TEST(RunLengthDeflateTest, CombinedChecksumsEqualTheChecksumOfTheWhole) {
+    Bytes data(200'000);
+    std::uint64_t state = 5;
+    for (auto& byte : data) byte = static_cast<std::uint8_t>((state = state * 6364136223846793005u + 1) >> 56);
+    auto adler = [](const std::uint8_t* bytes, std::size_t length) {
+        return static_cast<std::uint32_t>(adler32(1, bytes, static_cast<uInt>(length)));
+    };
+    for (std::size_t split : {std::size_t{0}, std::size_t{1}, std::size_t{65521}, std::size_t{65522},
+                              std::size_t{131'042}, data.size() - 1, data.size()}) {
+        std::uint32_t combined = imageio::detail::adler32Combine(adler(data.data(), split),
+                                                                 adler(data.data() + split, data.size() - split),
+                                                                 data.size() - split);
+        EXPECT_EQ(combined, adler(data.data(), data.size())) << "split at " << split;
+    }
+    Bytes ones(70'000, 0xFF);  // both sums near their modulus
+    EXPECT_EQ(imageio::detail::adler32Combine(adler(ones.data(), 30'000), adler(ones.data() + 30'000, 40'000), 40'000),
+              adler(ones.data(), ones.size()));
+}
+
 }  // namespace
