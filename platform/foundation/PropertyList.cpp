@@ -356,9 +356,17 @@ ErrorOr<void> writeFileAtomically(const std::filesystem::path& hostFile, std::st
         cursor += wrote;
         left -= static_cast<std::size_t>(wrote);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    // Readers must see the old file or the new one, never a part: the rename
+    // gives that. Waiting for the disk as well (fsync) would cost a settings
+    // change several milliseconds, and the phone's atomic writes do not wait
+    // either; the write-back is only started here, so the new contents reach
+    // the disk soon rather than whenever the system gets to them.
+    (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (::close(fd) != 0) {
+        int saved = errno;
         ::unlink(temporary.c_str());
-        return makeError(ErrorCode::IOError, temporary.string() + ": cannot flush");
+        return makeError(saved == ENOSPC || saved == EDQUOT ? ErrorCode::NoSpace : ErrorCode::IOError,
+                         temporary.string() + ": " + std::strerror(saved));
     }
     if (::rename(temporary.c_str(), hostFile.c_str()) != 0) {
         int saved = errno;

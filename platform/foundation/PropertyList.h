@@ -91,8 +91,9 @@ ErrorOr<PlistValue> parsePropertyList(std::string_view bytes);
 // Reads a property-list file, given by its host path.
 ErrorOr<PlistValue> readPropertyListFile(const std::filesystem::path& hostFile);
 ErrorOr<std::string> serializePropertyList(const PlistValue& value, PlistFormat format = PlistFormat::XML);
-// Writes atomically: a temporary file beside the target, flushed to disk, then
-// renamed over it, so a reader sees either the old file or the new one.
+// Writes atomically: a temporary file beside the target, its write-back to
+// disk started, then renamed over it, so a reader sees either the old file or
+// the new one. A failed write (no space, file-size limit) leaves the old file.
 ErrorOr<void> writePropertyListAtomically(const std::filesystem::path& hostFile, const PlistValue& value,
                                           PlistFormat format = PlistFormat::XML);
 ErrorOr<void> writeFileAtomically(const std::filesystem::path& hostFile, std::string_view bytes);

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -112,6 +116,36 @@ TEST(PropertyListTest, AtomicWriteReplacesTheFileAndLeavesNoTemporaries) {
     fs::path file = folder / "atomic-write-test.plist";
     std::ofstream(file) << "old contents";
     ASSERT_TRUE(foundation::writePropertyListAtomically(file, sampleDictionary()).ok());
+    EXPECT_EQ(foundation::readPropertyListFile(file).value(), sampleDictionary());
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
+    fs::remove(file);
+}
+
+// Under a file-size limit (as on a full disk) the write fails with a space
+// error and the file keeps its old contents; no temporary is left. The limit
+// is set in a child process so that the test process keeps its own.
+TEST(PropertyListTest, AWriteThatRunsOutOfSpaceLeavesTheOldFile) {
+    testsupport::processDeviceRoot();
+    fs::path folder = foundation::hostPath("/var/mobile/Library/Preferences");
+    fs::create_directories(folder);
+    fs::path file = folder / "full-disk-test.plist";
+    ASSERT_TRUE(foundation::writePropertyListAtomically(file, sampleDictionary()).ok());
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the write reports EFBIG instead
+        rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        PlistValue::Dictionary large{{"albumName", std::string(4096, 'x')}};
+        auto written = foundation::writePropertyListAtomically(file, PlistValue(large));
+        ::_exit(!written.ok() && written.error().code == foundation::ErrorCode::NoSpace ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not fail with a space error";
     EXPECT_EQ(foundation::readPropertyListFile(file).value(), sampleDictionary());
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
