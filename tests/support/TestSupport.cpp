@@ -120,14 +120,26 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 }  // namespace
 
 ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& environment) {
+                           const std::vector<std::string>& environment, Input input) {
     processDeviceRoot();
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) return;
+    int in[2] = {-1, -1};
+    // Writing to a child that was killed must not kill the test with SIGPIPE.
+    if (input == Input::Pipe) ::signal(SIGPIPE, SIG_IGN);
+    if (input == Input::Pipe && ::pipe2(in, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (input == Input::Pipe) {
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     std::vector<std::string> argStrings{program.string()};
     argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
     std::vector<std::string> envStrings;
@@ -139,12 +151,15 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
     int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
+    if (in[0] >= 0) ::close(in[0]);
     if (spawned != 0) {
         ::close(out[0]);
+        if (in[1] >= 0) ::close(in[1]);
         return;
     }
     pid_ = pid;
     output_ = out[0];
+    input_ = in[1];
 }
 
 ChildProcess::~ChildProcess() {
@@ -152,7 +167,25 @@ ChildProcess::~ChildProcess() {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
+    if (input_ >= 0) ::close(input_);
     if (output_ >= 0) ::close(output_);
+}
+
+void ChildProcess::writeLine(const std::string& line) {
+    std::string text = line + "\n";
+    // A child that died has closed the pipe: the write fails (SIGPIPE is
+    // ignored once a child has an input pipe) and the test sees the death in
+    // wait().
+    if (input_ >= 0) (void)!::write(input_, text.data(), text.size());
+}
+
+void ChildProcess::closeInput() {
+    if (input_ >= 0) ::close(input_);
+    input_ = -1;
+}
+
+void ChildProcess::kill() {
+    if (pid_ > 0 && !exited_) ::kill(pid_, SIGKILL);
 }
 
 std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
@@ -184,13 +217,15 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
 
 int ChildProcess::wait(std::chrono::milliseconds timeout) {
     if (pid_ <= 0) return -1;
+    if (exited_) return exitCode_;
     auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int status = 0;
         pid_t done = ::waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
             exited_ = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitCode_;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             ::kill(pid_, SIGKILL);

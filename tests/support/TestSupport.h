@@ -34,11 +34,15 @@ ProgramResult runProgram(const std::filesystem::path& program, const std::vector
                          std::chrono::seconds timeout = std::chrono::seconds(60));
 
 // A program running beside the test, whose standard output is read line by
-// line while it runs (standard error passes through to the test's).
+// line while it runs (standard error passes through to the test's). Its
+// standard input is empty, or a pipe the test writes lines into; the test can
+// kill it at a moment it chooses (after reading a given line, say).
 class ChildProcess {
 public:
+    enum class Input { Empty, Pipe };
+
     ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment = {});
+                 const std::vector<std::string>& environment = {}, Input input = Input::Empty);
     ~ChildProcess();  // Kills the child if it still runs.
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -47,16 +51,24 @@ public:
     // The next line of standard output, or nothing when the child closed its
     // output or the timeout passed first.
     std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(20));
-    // Waits for the child to exit; its exit code, or -1 after a timeout (the
-    // child is then killed).
+    // Writes a line to the child's standard input (Input::Pipe only).
+    void writeLine(const std::string& line);
+    // Closes the child's standard input, so that it reads the end.
+    void closeInput();
+    // Sends SIGKILL.
+    void kill();
+    // Waits for the child to exit; its exit code (128 + the signal when a
+    // signal ended it), or -1 after a timeout (the child is then killed).
     int wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     int pid() const { return pid_; }
 
 private:
     int pid_ = -1;
+    int input_ = -1;
     int output_ = -1;
     std::string buffered_;
     bool exited_ = false;
+    int exitCode_ = -1;
 };
 
 }  // namespace testsupport

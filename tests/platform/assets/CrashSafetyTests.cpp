@@ -5,7 +5,6 @@
 #include "platform/assets/StoreLayout.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "tests/platform/assets/AssetsTestSupport.h"
-#include "tests/platform/assets/ChildProcess.h"
 #include "tests/support/TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -31,11 +30,12 @@ protected:
         auto store = PhotoStore::open(testsupport::processDeviceRoot());
         ASSERT_TRUE(store->prepare().ok());
     }
-    std::unique_ptr<ChildProcess> startWriter(int count, const std::string& pauseAt = "") {
+    std::unique_ptr<testsupport::ChildProcess> startWriter(int count, const std::string& pauseAt = "") {
         std::vector<std::string> arguments{testsupport::processDeviceRoot().string(), std::to_string(count)};
         if (!pauseAt.empty()) arguments.insert(arguments.end(), {"--pause-at", pauseAt});
-        auto child = std::make_unique<ChildProcess>(testsupport::buildDirectory() / "bin/snapfold_assets_writer_child",
-                                                    arguments);
+        auto child = std::make_unique<testsupport::ChildProcess>(
+            testsupport::buildDirectory() / "bin/snapfold_assets_writer_child", arguments,
+            std::vector<std::string>{}, testsupport::ChildProcess::Input::Pipe);
         EXPECT_TRUE(child->started());
         return child;
     }
