@@ -5,19 +5,32 @@
 // size: the process's resident high-water mark is reset before each save and
 // read after it (Linux's clear_refs), less what was resident before, with
 // the allocator's free memory handed back to the system first.
+//
+// And the cost of scale: the same save of a small photo (so that the
+// library's own work is most of it) into a library of 1 album and 64 assets
+// and into one of 1,000 albums and 50,000 assets. The large library is filled
+// straight through SQLite, each asset with a real file (a hard link to one
+// small PNG), since 50,000 durable writes would take minutes.
 #include "album/ALAssetsLibrary+CustomPhotoAlbum.h"
+#include "platform/assets/AssetURL.h"
 #include "platform/assets/AssetsLibrary.h"
+#include "platform/assets/PhotoStore.h"
+#include "platform/assets/StoreLayout.h"
+#include "platform/imageio/ImageCodecs.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/uikit/UIImage.h"
 #include "tools/SyntheticPhoto.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <malloc.h>
+#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -106,6 +119,93 @@ void BM_SaveImageToExistingAlbum(benchmark::State& state) {
 BENCHMARK(BM_SaveImageToExistingAlbum)
     ->Args({1600, 1200})
     ->Args({4032, 3024})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A library at `deviceRoot` with `albums` user albums (the target album last,
+// so that a search walks past every other one) and `assets` photos, all in
+// the saved-photos group and spread over the albums.
+void fillLibrary(const fs::path& deviceRoot, int albums, int assets) {
+    auto store = assets::PhotoStore::open(deviceRoot);
+    if (!store->prepare().ok()) {
+        std::fprintf(stderr, "filling the library: cannot prepare it\n");
+        std::abort();
+    }
+    for (int i = 1; i < albums; ++i) (void)store->createGroup("Album " + std::to_string(i), assets::ALAssetsGroupAlbum);
+    if (!store->createGroup(kAlbum, assets::ALAssetsGroupAlbum).ok()) {
+        std::fprintf(stderr, "filling the library: cannot make the album\n");
+        std::abort();
+    }
+
+    auto png = imageio::encodePNG(sampleimages::makePhotoLikeImage(32, 24, imageio::PixelFormat::RGB8, 3));
+    fs::path model = deviceRoot / "model.png";
+    std::ofstream(model, std::ios::binary).write(reinterpret_cast<const char*>(png->data()),
+                                                  static_cast<std::streamsize>(png->size()));
+    sqlite3* db = nullptr;
+    if (sqlite3_open(assets::hostPathIn(deviceRoot, assets::kDatabaseDevicePath).c_str(), &db) != SQLITE_OK) std::abort();
+    auto fail = [db](const char* doing) {
+        std::fprintf(stderr, "filling the library: %s: %s\n", doing, sqlite3_errmsg(db));
+        std::abort();
+    };
+    auto run = [&](const std::string& sql) {
+        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql.c_str());
+    };
+    run("BEGIN IMMEDIATE");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO assets (uuid, kind, file_path, extension, orientation, created, byte_size) "
+                       "VALUES (?, 0, ?, 'PNG', 0, 0, ?)",
+                       -1, &insert, nullptr);
+    for (int number = 1; number <= assets; ++number) {
+        std::string path = assets::mediaDevicePath(number, "PNG");
+        fs::path host = assets::hostPathIn(deviceRoot, path);
+        fs::create_directories(host.parent_path());
+        fs::create_hard_link(model, host);
+        std::string uuid = assets::makeUUID();
+        sqlite3_bind_text(insert, 1, uuid.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, path.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(insert, 3, static_cast<sqlite3_int64>(png->size()));
+        if (sqlite3_step(insert) != SQLITE_DONE) fail("insert an asset");
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    run("INSERT INTO memberships (group_id, asset_id, position) "
+        "SELECT (SELECT id FROM groups WHERE type = 16), id, id FROM assets");
+    run("WITH albums AS (SELECT id, ROW_NUMBER() OVER (ORDER BY id) - 1 AS n FROM groups WHERE type = 2) "
+        "INSERT INTO memberships (group_id, asset_id, position) "
+        "SELECT albums.id, a.id, a.id FROM assets a JOIN albums ON albums.n = a.id % " + std::to_string(albums));
+    run("UPDATE counters SET value = " + std::to_string(assets + 1) + " WHERE name = 'next_file_number'");
+    run("COMMIT");
+    sqlite3_close(db);
+    fs::remove(model);
+}
+
+void BM_SaveSmallPhotoIntoLibraryOfSize(benchmark::State& state) {
+    prepareDevice();
+    int albums = static_cast<int>(state.range(0)), assetCount = static_cast<int>(state.range(1));
+    static std::map<std::pair<int, int>, fs::path> libraries;
+    auto& root = libraries[{albums, assetCount}];
+    if (root.empty()) {
+        root = foundation::hostPath("/") / ("library-" + std::to_string(albums) + "-" + std::to_string(assetCount));
+        fs::create_directories(root);
+        fillLibrary(root, albums, assetCount);
+    }
+    fs::path previousRoot = foundation::hostPath("/");
+    foundation::setDeviceRoot(root);
+    auto image = photo(160, 120);
+    for (auto _ : state) {
+        if (!saveAndWait(image)) state.SkipWithError("a save failed");
+    }
+    assets::ALAssetsLibrary::waitForPendingOperations();
+    foundation::setDeviceRoot(previousRoot);
+    state.counters["albums"] = albums;
+    state.counters["assets"] = assetCount;
+}
+BENCHMARK(BM_SaveSmallPhotoIntoLibraryOfSize)
+    ->Args({1, 64})
+    ->Args({1000, 50'000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Repetitions(5)
