@@ -2,6 +2,7 @@
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/Concurrently.h"
 #include "platform/imageio/OwnEncodings.h"
+#include "platform/imageio/PngFilterChoice.h"
 #include "platform/imageio/RunLengthDeflate.h"
 
 #include <algorithm>
@@ -86,43 +87,10 @@ void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t*
     }
 }
 
-// The filter whose output for this row has the smallest sum of magnitudes,
-// found in one pass that computes all five predictions per byte. The loop
-// is kept free of branches (the first pixel is done apart) so that the
-// compiler can run it on vector registers.
-PngRowFilter cheapestFilter(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes, std::size_t bpp) {
-    // A filtered byte is a difference modulo 256: 255 stands for -1, so its
-    // magnitude is that of the byte read as signed.
-    auto magnitude = [](int difference) { return static_cast<std::uint32_t>(std::abs(int{static_cast<std::int8_t>(difference)})); };
-    std::uint32_t none = 0, sub = 0, up = 0, average = 0, paeth = 0;
-    for (std::size_t i = 0; i < bpp && i < rowBytes; ++i) {
-        int x = row[i], b = previous[i];
-        none += magnitude(x);
-        sub += magnitude(x);
-        up += magnitude(x - b);
-        average += magnitude(x - (b >> 1));
-        paeth += magnitude(x - b);
-    }
-    for (std::size_t i = bpp; i < rowBytes; ++i) {
-        int x = row[i], a = row[i - bpp], b = previous[i], c = previous[i - bpp];
-        int predicted = paethPredictor(a, b, c);
-        none += magnitude(x);
-        sub += magnitude(x - a);
-        up += magnitude(x - b);
-        average += magnitude(x - ((a + b) >> 1));
-        paeth += magnitude(x - predicted);
-    }
-    const std::uint32_t sums[5] = {none, sub, up, average, paeth};
-    int best = 0;
-    for (int f = 1; f < 5; ++f)
-        if (sums[f] < sums[best]) best = f;
-    return static_cast<PngRowFilter>(best);
-}
-
 // Writes the filter-type byte and the filtered row at `out`.
 void writeFilteredRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
                       std::size_t rowBytes, std::size_t bpp) {
-    if (filter == PngRowFilter::Adaptive) filter = cheapestFilter(row, previous, rowBytes, bpp);
+    if (filter == PngRowFilter::Adaptive) filter = detail::cheapestFilter(row, previous, rowBytes, bpp);
     out[0] = static_cast<std::uint8_t>(filter);
     filterRow(filter, row, previous, out + 1, rowBytes, bpp);
 }
