@@ -11,10 +11,14 @@ function(snapfold_platform_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
+# The sanitizers' suppressions for libraries outside the project (see the
+# file), for test programs and the programs tests start.
+set(SNAPFOLD_SANITIZER_SUPPRESSIONS ${CMAKE_CURRENT_LIST_DIR}/SanitizerSuppressions.cpp)
+
 # snapfold_test(<name> SOURCES ... DEPENDS ...)
 function(snapfold_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} ${SNAPFOLD_SANITIZER_SUPPRESSIONS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} snapfold_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "SNAPFOLD_BUILD_DIR=${CMAKE_BINARY_DIR}")

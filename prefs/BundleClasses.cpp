@@ -6,6 +6,8 @@
 #include "prefs/VeltronaSnapfoldLocalizer.h"
 #include "prefs/VeltronaSnapfoldMakersListController.h"
 #include "prefs/views/VeltronaSnapfoldCustomHeaderView.h"
+#include "prefs/views/VeltronaSnapfoldDeveloperTableCell.h"
+#include "prefs/views/VeltronaSnapfoldDeveloperUpSellCell.h"
 #include "prefs/views/VeltronaSnapfoldLogoTableCell.h"
 
 namespace snapfold::prefs {
@@ -18,6 +20,8 @@ void registerSettingsBundleClasses() {
     VeltronaSnapfoldMakersListController::objcClass();
     VeltronaSnapfoldCustomHeaderView::objcClass();
     VeltronaSnapfoldLogoTableCell::objcClass();
+    VeltronaSnapfoldDeveloperTableCell::objcClass();
+    VeltronaSnapfoldDeveloperUpSellCell::objcClass();
 }
 
 }  // namespace snapfold::prefs

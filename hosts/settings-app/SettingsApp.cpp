@@ -2,9 +2,11 @@
 // settings entries of a device root, opens the Snapfold pages from the
 // installed bundle, prints a page as a table, changes a row's value through
 // the page (which rewrites the settings file and notifies every process that
-// loaded the hook library), follows links, taps buttons and the share button,
-// and says what happened.
+// loaded the hook library), follows links, taps buttons, custom cells and the
+// share button, and says what happened. It also says which client apps the
+// device has (the URL schemes they take) and prints the URLs it opened.
 #include "hosts/settings-app/DeviceSetup.h"
+#include "hosts/settings-app/PageRenderCommands.h"
 #include "hosts/settings-app/SettingsSession.h"
 
 #include "platform/foundation/DeviceRoot.h"
@@ -13,6 +15,8 @@
 #include "platform/preferences/PageDescription.h"
 #include "platform/preferences/SpecifierValueParsing.h"
 #include "platform/social/SLComposeViewController.h"
+#include "platform/uikit/DeviceURLHandlers.h"
+#include "platform/uikit/OpenedURLLog.h"
 #include "platform/uikit/UIApplication.h"
 
 #include <cstdio>
@@ -34,9 +38,15 @@ int usage() {
                  "  tap ROW                tap a row: follow a link, or run a button's action\n"
                  "  share                  tap the share button\n"
                  "  visit ROW              follow a link to its page and come back, showing the bars\n"
+                 "  apps                   list the client apps installed on the device, by URL scheme\n"
+                 "  install-app SCHEME [NAME]  say that an app taking SCHEME URLs is installed\n"
+                 "  remove-app SCHEME      say that the app taking SCHEME URLs is removed\n"
+                 "  opened-urls            print every URL the device was asked to open\n"
+                 "%s"
                  "--page ROW follows a link row from the first page before the command (repeatable);\n"
                  "--cancel cancels a sheet that a command opens instead of sending it.\n"
-                 "ROW is a row's key, id, title or label key.\n");
+                 "ROW is a row's key, id, title or label key.\n",
+                 settingsapp::kPageCommandsUsage);
     return 2;
 }
 
@@ -113,6 +123,18 @@ int finishSheets(SettingsSession& session, bool cancel) {
     return 0;
 }
 
+// A row with a cell class of its own answers a tap in its cell: the table
+// selects the row's cell and, as the Settings app does after every tap,
+// deselects it again.
+void selectAndDeselectCell(preferences::PSListController& page, preferences::PSSpecifier& row) {
+    auto indexPath = page.indexPathForSpecifier(row);
+    auto cell = indexPath ? page.tableViewCellForRowAtIndexPath(*page.table(), *indexPath) : nullptr;
+    if (!cell) return;
+    std::printf("selected: %s: %s\n", cell->isa()->name().c_str(), preferences::labelTexts(*cell).c_str());
+    cell->setSelected(true, false);
+    cell->setSelected(false, true);
+}
+
 int tapRow(SettingsSession& session, const std::string& rowName, bool cancel) {
     auto* page = session.topPage();
     auto row = session.findRow(rowName);
@@ -123,6 +145,10 @@ int tapRow(SettingsSession& session, const std::string& rowName, bool cancel) {
         std::printf("%s", preferences::describePage(*session.topPage()).c_str());
         session.goBack();
         return 0;
+    }
+    if (row->cellClass()) {
+        selectAndDeselectCell(*page, *row);
+        if (row->buttonAction().empty()) return 0;
     }
     if (row->buttonAction().empty()) {
         std::printf("the row \"%s\" does nothing when tapped\n", rowName.c_str());
@@ -153,6 +179,34 @@ int visit(SettingsSession& session, const std::string& rowName) {
     std::printf("%s", preferences::describePage(*session.topPage()).c_str());
     session.goBack();
     std::printf("back on %s:\n%s", session.topPage()->isa()->name().c_str(), session.describeChrome().c_str());
+    return 0;
+}
+
+int listApps() {
+    auto installed = uikit::deviceURLSchemeHandlers();
+    if (installed.empty()) std::printf("(no client apps installed)\n");
+    for (const auto& [scheme, app] : installed) std::printf("%s\t%s\n", scheme.c_str(), app.c_str());
+    return 0;
+}
+
+int installApp(const std::string& scheme, const std::string& name) {
+    auto installed = uikit::installURLSchemeHandler(scheme, name);
+    if (!installed) return fail(installed.error().message), 2;
+    std::printf("installed: %s\n", uikit::normalizedURLScheme(scheme)->c_str());
+    return 0;
+}
+
+int removeApp(const std::string& scheme) {
+    auto removed = uikit::removeURLSchemeHandler(scheme);
+    if (!removed) return fail(removed.error().message), 2;
+    std::printf(removed.value() ? "removed: %s\n" : "not installed: %s\n", uikit::normalizedURLScheme(scheme)->c_str());
+    return 0;
+}
+
+int printOpenedURLs() {
+    auto opened = uikit::openedURLLog();
+    if (opened.empty()) std::printf("(no URLs opened)\n");
+    for (const auto& url : opened) std::printf("%s\n", url.c_str());
     return 0;
 }
 
@@ -194,7 +248,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "entries" && rest.size() == 1) return listEntries();
+    if (command == "apps" && rest.size() == 1) return listApps();
+    if (command == "install-app" && (rest.size() == 2 || rest.size() == 3))
+        return installApp(rest[1], rest.size() == 3 ? rest[2] : "");
+    if (command == "remove-app" && rest.size() == 2) return removeApp(rest[1]);
+    if (command == "opened-urls" && rest.size() == 1) return printOpenedURLs();
 
+    // As the phone's Settings app runs in "/", the host runs in the device
+    // root, so that relative resource paths resolve as they do there.
+    std::error_code inRoot;
+    std::filesystem::current_path(foundation::deviceRoot(), inRoot);
+    if (inRoot) return fail("cannot enter the device root: " + inRoot.message());
     SettingsSession session;
     std::string message;
     if (!session.openEntry(entryLabel, message)) return fail(message);
@@ -209,6 +273,7 @@ int main(int argc, char** argv) {
     if (command == "tap" && rest.size() == 2) return tapRow(session, rest[1], cancel);
     if (command == "share" && rest.size() == 1) return share(session, cancel);
     if (command == "visit" && rest.size() == 2) return visit(session, rest[1]);
+    if (settingsapp::isPageCommand(command)) return settingsapp::runPageCommand(session, rest);
     std::fprintf(stderr, "snapfold-settings-app: unknown command or wrong arguments: %s\n", command.c_str());
     return usage();
 }

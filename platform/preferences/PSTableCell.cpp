@@ -38,6 +38,9 @@ void PSTableCell::refreshCellContentsWithSpecifier(PSSpecifier* specifier) {
     if (!specifier) return;
     type_ = specifier->cellType();
     titleLabel()->setText(specifier->name().value_or(""));
+    // Rows that open a page show the disclosure indicator.
+    if (type_ == PSLinkCell || type_ == PSLinkListCell)
+        setAccessoryType(uikit::UITableViewCellAccessoryDisclosureIndicator);
     if (type_ == PSSwitchCell && !control_) {
         control_ = uikit::UISwitch::create();
         setAccessoryView(control_);

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/NSLog.h"
 #include "platform/runtime/Selector.h"
+#include "platform/uikit/DeviceURLHandlers.h"
+#include "platform/uikit/OpenedURLLog.h"
 
 #include <cstdlib>
 #include <spawn.h>
@@ -12,7 +14,9 @@ extern char** environ;
 namespace uikit {
 
 namespace {
-const std::set<std::string> kStartingSchemes{"http", "https", "mailto"};
+// The phone's own apps (the browser and mail) take these on every device;
+// any desktop opens them too.
+const std::set<std::string> kPhoneSchemes{"http", "https", "mailto"};
 
 bool desktopOpenerWanted() {
     const char* wanted = std::getenv("SNAPFOLD_OPEN_URLS");
@@ -33,8 +37,6 @@ void handToDesktop(const std::string& url) {
 }
 }  // namespace
 
-UIApplication::UIApplication() : schemes_(kStartingSchemes) {}
-
 UIApplication& UIApplication::sharedApplication() {
     static auto* application = new UIApplication;  // One per process, never torn down.
     return *application;
@@ -50,24 +52,46 @@ void UIApplication::setStatusBarStyle(long style) {
     statusBarStyle_ = style;
 }
 
+DesktopDirectories UIApplication::desktopDirectories() const {
+    std::lock_guard lock(mutex_);
+    return desktopDirectories_ ? *desktopDirectories_ : DesktopDirectories::fromEnvironment();
+}
+
+bool UIApplication::desktopCanOpen(std::string_view scheme) const {
+    return kPhoneSchemes.count(std::string(scheme)) > 0 || desktopHandlerForScheme(desktopDirectories(), scheme);
+}
+
 bool UIApplication::canOpenURL(const foundation::NSURLRef& url) const {
     if (!url) return false;
-    std::lock_guard lock(mutex_);
-    return schemes_.count(std::string(url->scheme())) > 0;
+    std::optional<std::string> scheme = normalizedURLScheme(url->scheme());
+    if (!scheme) return false;
+    if (kPhoneSchemes.count(*scheme)) return true;
+    {
+        std::lock_guard lock(mutex_);
+        if (registeredSchemes_.count(*scheme)) return true;
+    }
+    // The files are read outside the lock: they are the device's and the
+    // desktop's, shared with other processes anyway.
+    return deviceHandlerForScheme(*scheme) || desktopHandlerForScheme(desktopDirectories(), *scheme);
 }
 
 bool UIApplication::openURL(const foundation::NSURLRef& url) {
     if (!url) return false;
+    const std::string& text = url->absoluteString();
     std::function<void(const std::string&)> observer;
-    bool handled;
     {
         std::lock_guard lock(mutex_);
-        opened_.push_back(url->absoluteString());
+        opened_.push_back(text);
         observer = observer_;
-        handled = schemes_.count(std::string(url->scheme())) > 0;
     }
-    if (observer) observer(url->absoluteString());
-    if (handled && desktopOpenerWanted()) handToDesktop(url->absoluteString());
+    if (auto logged = appendOpenedURL(text); !logged)
+        foundation::NSLog("UIApplication: cannot log the opened URL: %@", logged.error().message);
+    if (observer) observer(text);
+    bool handled = canOpenURL(url);
+    if (handled && desktopOpenerWanted()) {
+        std::optional<std::string> scheme = normalizedURLScheme(url->scheme());
+        if (scheme && desktopCanOpen(*scheme)) handToDesktop(text);
+    }
     return handled;
 }
 
@@ -82,13 +106,17 @@ void UIApplication::setOpenURLObserver(std::function<void(const std::string&)> o
 }
 
 void UIApplication::registerURLScheme(std::string scheme) {
+    std::optional<std::string> normalized = normalizedURLScheme(scheme);
+    if (!normalized) return;
     std::lock_guard lock(mutex_);
-    schemes_.insert(std::move(scheme));
+    registeredSchemes_.insert(std::move(*normalized));
 }
 
 void UIApplication::unregisterURLScheme(const std::string& scheme) {
+    std::optional<std::string> normalized = normalizedURLScheme(scheme);
+    if (!normalized) return;
     std::lock_guard lock(mutex_);
-    schemes_.erase(scheme);
+    registeredSchemes_.erase(*normalized);
 }
 
 bool UIApplication::sendAction(std::string_view action, objc::Object* target, objc::Object* sender) {
@@ -120,8 +148,14 @@ void UIApplication::resetForTesting() {
     std::lock_guard lock(mutex_);
     statusBarStyle_ = UIStatusBarStyleDefault;
     opened_.clear();
-    schemes_ = kStartingSchemes;
+    registeredSchemes_.clear();
+    desktopDirectories_ = DesktopDirectories{};
     observer_ = nullptr;
+}
+
+void UIApplication::setDesktopDirectoriesForTesting(std::optional<DesktopDirectories> directories) {
+    std::lock_guard lock(mutex_);
+    desktopDirectories_ = std::move(directories);
 }
 
 }  // namespace uikit

@@ -38,6 +38,9 @@ public:
     // Test seam: a phone, a pad, or a device that does not respond to
     // `userInterfaceIdiom` (NotAnswered); None goes back to the device root.
     static void setIdiomForTesting(IdiomOverride idiom);
+    // The Settings host shows a page as a chosen device would, whatever the
+    // device root describes: the same override as the test seam.
+    static void setSimulatedIdiom(IdiomOverride idiom) { setIdiomForTesting(idiom); }
 
     explicit UIDevice(objc::Class isa) : objc::Object(isa) {}
 };

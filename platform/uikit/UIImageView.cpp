@@ -1,5 +1,7 @@
 #include "platform/uikit/UIImageView.h"
 
+#include "platform/uikit/UIImageRenderingMode.h"
+
 #include <cstdio>
 
 namespace uikit {
@@ -28,7 +30,9 @@ std::string UIImageView::dumpDetails() const {
     CGSize size = image_->size();
     char text[64];
     std::snprintf(text, sizeof text, "image=%gx%g", size.width, size.height);
-    return text;
+    std::string details = text;
+    if (renderingModeOf(*image_) == UIImageRenderingModeAlwaysTemplate) details += " template";
+    return details;
 }
 
 }  // namespace uikit

@@ -20,6 +20,8 @@ UIFontRef UILabel::font() const { return font_ ? font_ : UIFont::systemFontOfSiz
 
 CGSize UILabel::intrinsicContentSize() const {
     if (text_.empty()) return {0, 0};
+    if (numberOfLines_ != 1 && preferredMaxLayoutWidth_ > 0)
+        return font()->sizeOfWrappedText(text_, preferredMaxLayoutWidth_, numberOfLines_);
     return font()->sizeOfLine(text_);
 }
 
@@ -30,7 +32,6 @@ std::string UILabel::dumpDetails() const {
     std::string details = "text=\"" + text_ + "\" font=\"" + shown->fontName() + "\" " + size + "pt";
     details += " color=" + (textColor_ ? textColor_->description() : std::string("none"));
     details += " alignment=" + std::to_string(textAlignment_) + " lines=" + std::to_string(numberOfLines_);
-    if (backgroundColor()) details += " background=" + backgroundColor()->description();
     return details;
 }
 

@@ -32,8 +32,14 @@ public:
     void setTextAlignment(long alignment) { textAlignment_ = alignment; }
     long numberOfLines() const { return numberOfLines_; }
     void setNumberOfLines(long lines) { numberOfLines_ = lines; }
+    // The width at which a label of several lines (numberOfLines 0 or more
+    // than 1) wraps its text when it sizes itself; 0 keeps it on one line.
+    double preferredMaxLayoutWidth() const { return preferredMaxLayoutWidth_; }
+    void setPreferredMaxLayoutWidth(double width) { preferredMaxLayoutWidth_ = width; }
 
-    // One line of the text in the label's font; an empty label asks for none.
+    // The text in the label's font, rounded up to whole points: one line, or
+    // wrapped at preferredMaxLayoutWidth for a label of several lines. An
+    // empty label asks for no size.
     CGSize intrinsicContentSize() const override;
     std::string dumpDetails() const override;
 
@@ -43,6 +49,7 @@ private:
     UIColorRef textColor_ = UIColor::blackColor();
     long textAlignment_ = NSTextAlignmentLeft;
     long numberOfLines_ = 1;
+    double preferredMaxLayoutWidth_ = 0;
 };
 
 using UILabelRef = std::shared_ptr<UILabel>;

@@ -6,6 +6,7 @@
 #include "platform/uikit/UIView.h"
 
 #include <string>
+#include <vector>
 
 namespace uikit {
 
@@ -14,6 +15,11 @@ enum UITableViewCellStyle : long {
     UITableViewCellStyleValue1 = 1,
     UITableViewCellStyleValue2 = 2,
     UITableViewCellStyleSubtitle = 3,
+};
+
+enum UITableViewCellAccessoryType : long {
+    UITableViewCellAccessoryNone = 0,
+    UITableViewCellAccessoryDisclosureIndicator = 1,
 };
 
 enum UITableViewCellSelectionStyle : long {
@@ -40,11 +46,36 @@ public:
     // The control at the trailing edge (a switch, for instance), or nothing.
     const UIViewRef& accessoryView() const { return accessoryView_; }
     void setAccessoryView(UIViewRef view) { accessoryView_ = std::move(view); }
+    // The standard accessory drawn when there is no accessory view (a
+    // disclosure indicator on rows that open a page).
+    long accessoryType() const { return accessoryType_; }
+    void setAccessoryType(long type) { accessoryType_ = type; }
 
     long selectionStyle() const { return selectionStyle_; }
     virtual void setSelectionStyle(long style) { selectionStyle_ = style; }
     bool isSelected() const { return selected_; }
     virtual void setSelected(bool selected, bool animated);
+    // Every call that reached this class's setSelected, in order, so that a
+    // test sees exactly what a subclass passed on to its base.
+    struct SelectionCall {
+        bool selected;
+        bool animated;
+        bool operator==(const SelectionCall&) const = default;
+    };
+    const std::vector<SelectionCall>& selectionCallsForTesting() const { return selectionCalls_; }
+
+    // Places the standard views as the platform's cell styles do: the content
+    // view beside the accessory, the title 15 points in and centred
+    // vertically, the detail at the trailing edge (value styles) or under
+    // the title (subtitle style), hidden in the default style; an accessory
+    // view 15 points from the trailing edge, centred vertically.
+    void layoutSubviews() override;
+    std::string dumpDetails() const override;
+
+    // The platform's standard geometry of a row.
+    static constexpr double kMargin = 15;
+    static constexpr double kDisclosureWidth = 8;
+    static constexpr double kDisclosureGap = 10;
 
 private:
     void buildStandardViews(CGRect frame);
@@ -55,8 +86,10 @@ private:
     UILabelRef detailTextLabel_;
     UIViewRef contentView_;
     UIViewRef accessoryView_;
+    long accessoryType_ = UITableViewCellAccessoryNone;
     long selectionStyle_ = UITableViewCellSelectionStyleBlue;
     bool selected_ = false;
+    std::vector<SelectionCall> selectionCalls_;
 };
 
 using UITableViewCellRef = std::shared_ptr<UITableViewCell>;

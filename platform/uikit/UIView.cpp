@@ -1,6 +1,8 @@
 #include "platform/uikit/UIView.h"
 
+#include "platform/foundation/NSLog.h"
 #include "platform/uikit/NSRunLoop.h"
+#include "platform/uikit/layout/ConstraintLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,42 +19,6 @@ struct AnimationCapture {
     std::vector<std::weak_ptr<UIView>> animated;
 };
 thread_local AnimationCapture* currentAnimation = nullptr;
-
-// The value of an attribute of a rectangle in the holder's coordinates.
-double attributeValue(const CGRect& rect, NSLayoutAttribute attribute) {
-    switch (attribute) {
-    case NSLayoutAttributeLeft:
-    case NSLayoutAttributeLeading: return rect.minX();
-    case NSLayoutAttributeRight:
-    case NSLayoutAttributeTrailing: return rect.maxX();
-    case NSLayoutAttributeTop: return rect.minY();
-    case NSLayoutAttributeBottom: return rect.maxY();
-    case NSLayoutAttributeWidth: return rect.size.width;
-    case NSLayoutAttributeHeight: return rect.size.height;
-    case NSLayoutAttributeCenterX: return rect.midX();
-    case NSLayoutAttributeCenterY: return rect.midY();
-    case NSLayoutAttributeNotAnAttribute: return 0;
-    }
-    return 0;
-}
-
-// Moves (or, for width and height, resizes) a rectangle so that the attribute
-// takes the given value.
-void placeAttribute(CGRect& rect, NSLayoutAttribute attribute, double value) {
-    switch (attribute) {
-    case NSLayoutAttributeLeft:
-    case NSLayoutAttributeLeading: rect.origin.x = value; break;
-    case NSLayoutAttributeRight:
-    case NSLayoutAttributeTrailing: rect.origin.x = value - rect.size.width; break;
-    case NSLayoutAttributeTop: rect.origin.y = value; break;
-    case NSLayoutAttributeBottom: rect.origin.y = value - rect.size.height; break;
-    case NSLayoutAttributeWidth: rect.size.width = std::max(value, 0.0); break;
-    case NSLayoutAttributeHeight: rect.size.height = std::max(value, 0.0); break;
-    case NSLayoutAttributeCenterX: rect.origin.x = value - rect.size.width / 2; break;
-    case NSLayoutAttributeCenterY: rect.origin.y = value - rect.size.height / 2; break;
-    case NSLayoutAttributeNotAnAttribute: break;
-    }
-}
 
 }  // namespace
 
@@ -111,6 +77,12 @@ void UIView::addSubview(const std::shared_ptr<UIView>& view) {
 void UIView::removeFromSuperview() {
     UIView* parent = superview_;
     if (!parent) return;
+    // As on the platform, constraints that name the view go with it.
+    for (UIView* holder = parent; holder; holder = holder->superview_) {
+        std::erase_if(holder->constraints_, [&](const NSLayoutConstraintRef& constraint) {
+            return constraint->firstItem().get() == this || constraint->secondItem().get() == this;
+        });
+    }
     superview_ = nullptr;
     std::erase_if(parent->subviews_, [&](const auto& subview) { return subview.get() == this; });
 }
@@ -120,48 +92,8 @@ void UIView::addConstraint(NSLayoutConstraintRef constraint) {
 }
 
 void UIView::layoutIfNeeded() {
-    // 1. Views that opted out of autoresizing take their intrinsic size.
-    for (auto& subview : subviews_) {
-        if (subview->translatesAutoresizingMask_) continue;
-        CGSize intrinsic = subview->intrinsicContentSize();
-        if (intrinsic.width != UIViewNoIntrinsicMetric) subview->frame_.size.width = intrinsic.width;
-        if (intrinsic.height != UIViewNoIntrinsicMetric) subview->frame_.size.height = intrinsic.height;
-    }
-    // 2. Each constraint places its item from the other side's current value.
-    //    The constraints of this system form chains (a label below a label
-    //    below the view's edge), so repeating the pass until nothing moves
-    //    settles them; the pass count bounds a cyclic set.
-    auto rectOf = [this](const UIView* item) { return item == this ? bounds() : item->frame_; };
-    for (int pass = 0; pass < 16; ++pass) {
-        bool moved = false;
-        for (const auto& constraint : constraints_) {
-            if (constraint->relation() != NSLayoutRelationEqual) continue;
-            auto first = constraint->firstItem();
-            auto second = constraint->secondItem();
-            if (!first) continue;
-            double source = second ? attributeValue(rectOf(second.get()), constraint->secondAttribute()) : 0;
-            double target = source * constraint->multiplier() + constraint->constant();
-            UIView* placed = first.get();
-            NSLayoutAttribute attribute = constraint->firstAttribute();
-            if (placed == this) {
-                // The holder's own edges are fixed; solve for the other item.
-                if (!second || second.get() == this || constraint->multiplier() == 0) continue;
-                placed = second.get();
-                attribute = constraint->secondAttribute();
-                target = (attributeValue(bounds(), constraint->firstAttribute()) - constraint->constant()) /
-                         constraint->multiplier();
-            }
-            if (placed->superview_ != this) continue;  // Only direct subviews are placed by this view.
-            CGRect before = placed->frame_;
-            placeAttribute(placed->frame_, attribute, target);
-            if (std::fabs(before.origin.x - placed->frame_.origin.x) > 1e-9 ||
-                std::fabs(before.origin.y - placed->frame_.origin.y) > 1e-9 || before.size != placed->frame_.size)
-                moved = true;
-        }
-        if (!moved) break;
-    }
-    // 3. Then every subview lays out its own subtree.
-    for (auto& subview : subviews_) subview->layoutIfNeeded();
+    LayoutReport report = layoutViewTree(*this);
+    for (const auto& error : report.errors()) foundation::NSLog("UIKit: layout %@", error.message());
 }
 
 void UIView::animateWithDuration(double duration, const std::function<void()>& animations,
@@ -181,13 +113,17 @@ std::string UIView::dumpDetails() const { return {}; }
 
 namespace {
 
+// Whole points as integers, anything else with up to three decimals.
 std::string number(double value) {
-    char text[32];
-    if (std::fabs(value - std::round(value)) < 1e-9)
-        std::snprintf(text, sizeof text, "%.0f", value);
-    else
-        std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
+    char text[48];
+    if (std::fabs(value - std::round(value)) < 1e-9) {
+        std::snprintf(text, sizeof text, "%.0f", value == 0 ? 0.0 : value);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string trimmed = text;
+    while (trimmed.back() == '0') trimmed.pop_back();
+    return trimmed;
 }
 
 std::string itemName(const UIView* item, const UIView& holder, const std::vector<const UIView*>& order) {
@@ -201,11 +137,16 @@ std::string itemName(const UIView* item, const UIView& holder, const std::vector
 void dumpInto(std::ostringstream& out, const UIView& view, int depth) {
     std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
     CGRect f = view.frame();
-    out << indent << view.isa()->name() << " frame=(" << number(f.origin.x) << " " << number(f.origin.y) << "; "
-        << number(f.size.width) << " x " << number(f.size.height) << ")";
+    out << indent << view.isa()->name();
+    if (!view.accessibilityIdentifier().empty()) out << " \"" << view.accessibilityIdentifier() << "\"";
+    out << " frame=(" << number(f.origin.x) << " " << number(f.origin.y) << "; " << number(f.size.width) << " x "
+        << number(f.size.height) << ")";
     if (view.alpha() != 1) out << " alpha=" << number(view.alpha());
+    if (view.isHidden()) out << " hidden";
     if (view.clipsToBounds()) out << " clips";
     if (!view.translatesAutoresizingMaskIntoConstraints()) out << " auto-layout";
+    if (view.backgroundColor()) out << " background=" << view.backgroundColor()->description();
+    if (view.tintColor()) out << " tint=" << view.tintColor()->description();
     if (view.layer().shadowColor)
         out << " shadow=" << view.layer().shadowColor->description() << " offset=(" << number(view.layer().shadowOffset.width)
             << " " << number(view.layer().shadowOffset.height) << ") opacity=" << number(view.layer().shadowOpacity)
@@ -213,8 +154,6 @@ void dumpInto(std::ostringstream& out, const UIView& view, int depth) {
     out << "\n";
     std::string details = view.dumpDetails();
     if (!details.empty()) out << indent << "  " << details << "\n";
-    std::vector<const UIView*> order;
-    for (const auto& subview : view.subviews()) order.push_back(subview.get());
     for (const auto& constraint : view.constraints()) {
         out << indent << "  constraint: " << describeConstraint(*constraint, view) << "\n";
     }
@@ -233,6 +172,8 @@ std::string describeConstraint(const NSLayoutConstraint& constraint, const UIVie
                                                                                        : ">=";
     std::string text = itemName(first.get(), holder, order) + "." +
                        NSLayoutConstraint::attributeName(constraint.firstAttribute()) + " " + relation + " ";
+    if (!second && constraint.secondAttribute() == NSLayoutAttributeNotAnAttribute)
+        return text + number(constraint.constant());  // a constant: "subview[0].width == 80"
     text += itemName(second.get(), holder, order) + "." + NSLayoutConstraint::attributeName(constraint.secondAttribute());
     text += " * " + number(constraint.multiplier());
     text += (constraint.constant() < 0 ? " - " : " + ") + number(std::fabs(constraint.constant()));

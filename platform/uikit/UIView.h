@@ -1,7 +1,8 @@
 // Views: data objects that record what the system's code sets on them
-// (frame, alpha, colours, layer shadow, subviews, constraints), with a small
-// layout pass that resolves the equality constraints a view holds, and
-// animations that play out on the main run loop's clock.
+// (frame, alpha, colours, layer shadow, subviews, constraints), with a layout
+// pass that solves the equality constraints each view holds (see
+// layout/ConstraintLayout.h), and animations that play out on the main run
+// loop's clock.
 #pragma once
 
 #include "platform/runtime/Runtime.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace uikit {
@@ -57,11 +59,15 @@ public:
     void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden) { hidden_ = hidden; }
+    // A name for tests, dumps and error messages; never shown.
+    const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
+    void setAccessibilityIdentifier(std::string identifier) { accessibilityIdentifier_ = std::move(identifier); }
     CALayer& layer() { return layer_; }
     const CALayer& layer() const { return layer_; }
 
     // The subview list owns the subviews; a subview knows its superview only
-    // by a plain back-pointer, cleared when it is removed.
+    // by a plain back-pointer, cleared when it is removed. Removing a view
+    // also removes the constraints its former ancestors hold on it.
     void addSubview(const std::shared_ptr<UIView>& view);
     void removeFromSuperview();
     const std::vector<std::shared_ptr<UIView>>& subviews() const { return subviews_; }
@@ -75,9 +81,14 @@ public:
     // it asks for none.
     virtual CGSize intrinsicContentSize() const { return {UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric}; }
 
-    // Resolves this view's constraints against its current bounds, then lays
-    // out every subview's own subtree. Subviews that opted out of autoresizing
-    // take their intrinsic size; each constraint then places its item.
+    // Places subviews by hand, before the view's constraints are solved.
+    // The base class places none; a view that arranges standard subviews of
+    // its own (a table cell's labels and accessory) overrides it.
+    virtual void layoutSubviews() {}
+    // Lays out this view's subtree (layoutViewTree in
+    // layout/ConstraintLayout.h). An unsatisfiable or ambiguous system is
+    // logged, as the platform logs it, and leaves those frames as they were;
+    // callers that must know use layoutViewTree and read its report.
     void layoutIfNeeded();
 
     // `animateWithDuration:animations:completion:`: runs `animations` at once,
@@ -104,6 +115,7 @@ private:
     UIColorRef tintColor_;
     bool clipsToBounds_ = false;
     bool hidden_ = false;
+    std::string accessibilityIdentifier_;
     CALayer layer_;
     std::vector<std::shared_ptr<UIView>> subviews_;
     UIView* superview_ = nullptr;
@@ -113,9 +125,10 @@ private:
 
 using UIViewRef = std::shared_ptr<UIView>;
 
-// A readable, indented dump of a view and its subviews (class, frame, alpha
-// and each view's own details), then the constraints each view holds. Used
-// by the Settings host and by golden-text tests.
+// A readable, indented dump of a view and its subviews: class, identifier,
+// frame in the superview's coordinates, alpha, colours, shadow and each
+// view's own details (a label's text, font and colour), then the constraints
+// each view holds. Used by the Settings host and by golden-text tests.
 std::string dumpViewTree(const UIView& view);
 std::string describeConstraint(const NSLayoutConstraint& constraint, const UIView& holder);
 

@@ -1,7 +1,6 @@
 // View controllers: life-cycle calls on push and pop, nested navigation, and
 // modal presentation and dismissal.
 #include "platform/uikit/NSRunLoop.h"
-#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <gtest/gtest.h>
@@ -77,19 +76,6 @@ TEST(UIViewControllerTest, DismissalReachesWhoeverPresented) {
     navigation->presentViewController(sheet, true, nullptr);
     sheet->dismissViewControllerAnimated(true, nullptr);  // Asked of the sheet itself.
     EXPECT_FALSE(navigation->presentedViewController());
-}
-
-TEST(UIApplicationTest, OnlyRegisteredSchemesOpen) {
-    auto& application = UIApplication::sharedApplication();
-    application.resetForTesting();
-    EXPECT_TRUE(application.canOpenURL(foundation::NSURL::URLWithString("https://example.com/")));
-    EXPECT_FALSE(application.canOpenURL(foundation::NSURL::URLWithString("cydia://package/x")));
-    EXPECT_FALSE(application.openURL(foundation::NSURL::URLWithString("cydia://package/x")));
-    application.registerURLScheme("cydia");
-    EXPECT_TRUE(application.openURL(foundation::NSURL::URLWithString("cydia://package/x")));
-    EXPECT_EQ(application.openedURLs(), (std::vector<std::string>{"cydia://package/x", "cydia://package/x"}));
-    EXPECT_FALSE(application.openURL(nullptr));
-    application.resetForTesting();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using namespace uikit;
@@ -47,7 +49,7 @@ TEST_F(UIViewTest, ChainedConstraintsPlaceLabelsByTheirTextSize) {
                                                                     NSLayoutAttributeRight, 1, -10));
     container->layoutIfNeeded();
     EXPECT_DOUBLE_EQ(top->frame().minY(), 50);
-    EXPECT_DOUBLE_EQ(top->frame().size.height, top->font()->lineHeight());
+    EXPECT_DOUBLE_EQ(top->frame().size.height, std::ceil(top->font()->lineHeight()));
     EXPECT_DOUBLE_EQ(below->frame().minY(), top->frame().maxY() + 4);
     EXPECT_DOUBLE_EQ(below->frame().maxX(), 290);
     EXPECT_GT(below->frame().size.width, top->frame().size.width);
@@ -56,18 +58,20 @@ TEST_F(UIViewTest, ChainedConstraintsPlaceLabelsByTheirTextSize) {
 TEST_F(UIViewTest, AConstraintDoesNotKeepARemovedViewAlive) {
     auto container = UIView::create(CGRectMake(0, 0, 100, 100));
     std::weak_ptr<UIView> weakChild;
+    NSLayoutConstraintRef constraint;
     {
         auto child = UIView::create();
         weakChild = child;
         container->addSubview(child);
-        container->addConstraint(NSLayoutConstraint::constraintWithItem(child.get(), NSLayoutAttributeCenterX,
-                                                                        NSLayoutRelationEqual, container.get(),
-                                                                        NSLayoutAttributeCenterX, 1, 0));
+        constraint = NSLayoutConstraint::constraintWithItem(child.get(), NSLayoutAttributeCenterX, NSLayoutRelationEqual,
+                                                            container.get(), NSLayoutAttributeCenterX, 1, 0);
+        container->addConstraint(constraint);
         child->removeFromSuperview();
     }
-    EXPECT_TRUE(weakChild.expired());
-    container->layoutIfNeeded();  // The dangling constraint is skipped.
-    EXPECT_FALSE(container->constraints().front()->firstItem());
+    EXPECT_TRUE(weakChild.expired()) << "the constraint holds its view weakly";
+    EXPECT_FALSE(constraint->firstItem());
+    EXPECT_TRUE(container->constraints().empty()) << "the holder dropped the constraint with its view";
+    container->layoutIfNeeded();
 }
 
 TEST_F(UIViewTest, AlphaAnimatesOnTheRunLoopsClockAndCompletesAtTheEnd) {

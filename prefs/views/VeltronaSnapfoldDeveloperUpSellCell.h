@@ -1,0 +1,63 @@
+// The row that advertises another product of the maker: a 29-point icon,
+// the product's name beside it and its price at the right edge. Tapping it
+// opens the product's package page through the "cydia://package/" scheme.
+#pragma once
+
+#include "platform/preferences/PSTableCell.h"
+#include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UILabel.h"
+
+#include <optional>
+#include <string>
+
+class VeltronaSnapfoldDeveloperUpSellCell : public preferences::PSTableCell {
+public:
+    static objc::Class objcClass();
+    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
+
+    static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperUpSellCell";
+    static constexpr const char* kFontName = "Helvetica Light";
+    // Relative on purpose: the icon is found only while the working directory
+    // is the device's root, as the Settings app's is.
+    static constexpr const char* kIconPathFormat = "Library/PreferenceBundles/Snapfold.bundle/otherTweaks/%@.png";
+    static constexpr const char* kPackageURLFormat = "cydia://package/%@";
+
+    using preferences::PSTableCell::initWithStyle;
+    // Takes everything from the row ("productIcon", "productIdentifier",
+    // "productName", "productPrice"); the style and reuse identifier given
+    // are not used, and the row is not handed to the base class.
+    std::shared_ptr<preferences::PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
+                                                            preferences::PSSpecifier* specifier) override;
+    // `initWithProductName:andPrice:forImage:`: builds the icon and the two
+    // labels; nothing when the base cell cannot be made.
+    std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> initWithProductName(std::string name, std::string price,
+                                                                             uikit::UIImageRef icon);
+
+    // Always the blue style, whatever is asked.
+    void setSelectionStyle(long style) override;
+    // Deselecting goes to the base class; selecting opens the package page
+    // and never gives the cell a selected look.
+    void setSelected(bool selected, bool animated) override;
+
+    // The icon path for an icon name: the format with the name in it.
+    static std::string iconPathForName(std::string_view iconName);
+
+    // `_productBundleIdentifier`: absent when the row names none.
+    const std::optional<std::string>& productBundleIdentifier() const { return productBundleIdentifier_; }
+
+    const uikit::UIImageViewRef& productIconImageView() const { return productIconImageView_; }
+    void setProductIconImageView(uikit::UIImageViewRef view) { productIconImageView_ = std::move(view); }
+    const uikit::UILabelRef& productNameLabel() const { return productNameLabel_; }
+    void setProductNameLabel(uikit::UILabelRef label) { productNameLabel_ = std::move(label); }
+    const uikit::UILabelRef& productPriceLabel() const { return productPriceLabel_; }
+    void setProductPriceLabel(uikit::UILabelRef label) { productPriceLabel_ = std::move(label); }
+
+private:
+    // A centred label on clear, added to the cell under auto layout.
+    uikit::UILabelRef addLabel(std::string text, uikit::UIColorRef color, double fontSize);
+
+    std::optional<std::string> productBundleIdentifier_;
+    uikit::UIImageViewRef productIconImageView_;
+    uikit::UILabelRef productNameLabel_;
+    uikit::UILabelRef productPriceLabel_;
+};
