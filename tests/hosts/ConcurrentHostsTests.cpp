@@ -7,13 +7,11 @@
 // also exit cleanly.
 #include "platform/foundation/DeviceRoot.h"
 #include "tests/hook/PhotoLibraryContents.h"
+#include "tests/hosts/HostTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "tools/SampleJpegWriter.h"
-#include "tools/SyntheticPhoto.h"
 
 #include <gmock/gmock.h>
 
-#include <fstream>
 #include <atomic>
 #include <future>
 #include <thread>
@@ -39,22 +37,13 @@ class ConcurrentHostsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root = testsupport::processDeviceRoot();
-        testsupport::clearDevice();
-        fs::remove_all(root / "Library/MobileSubstrate/DynamicLibraries");
-        auto installed = testsupport::runProgram(fs::path(SNAPFOLD_SOURCE_DIR) / "scripts/install-device",
-                                                 {"--device-root", root.string(), "--build-dir",
-                                                  testsupport::buildDirectory().string()});
-        ASSERT_EQ(installed.exitCode, 0) << installed.errors;
+        ASSERT_NO_FATAL_FAILURE(hosttest::installTweakIntoCleanDevice());
         ASSERT_EQ(settingsApp({"install"}).exitCode, 0);
         inputs = root.string() + "-concurrent";
         fs::create_directories(inputs);
         for (int i = 0; i < 4; ++i) {
-            auto bytes = sampleimages::encodeJpeg(
-                sampleimages::makePhotoLikeImage(200, 150, imageio::PixelFormat::RGB8, 60 + i), 80);
-            fs::path file = inputs / ("chat-" + std::to_string(i) + ".jpg");
-            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                         static_cast<std::streamsize>(bytes.size()));
-            pictures.push_back(file);
+            pictures.push_back(inputs / ("chat-" + std::to_string(i) + ".jpg"));
+            hosttest::writeSamplePhoto(pictures.back(), 200, 150, 60 + i, 80);
         }
     }
     void TearDown() override { fs::remove_all(inputs); }

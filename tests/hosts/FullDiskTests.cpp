@@ -6,10 +6,9 @@
 #include "hook/SettingsSnapshot.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "tests/hook/PhotoLibraryContents.h"
+#include "tests/hosts/HostTestSupport.h"
 #include "tests/platform/assets/AssetsTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "tools/SampleJpegWriter.h"
-#include "tools/SyntheticPhoto.h"
 
 #include <gmock/gmock.h>
 
@@ -31,17 +30,10 @@ class FullDiskTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root = testsupport::processDeviceRoot();
-        testsupport::clearDevice();
-        fs::remove_all(root / "Library/MobileSubstrate/DynamicLibraries");
-        auto installed = testsupport::runProgram(fs::path(SNAPFOLD_SOURCE_DIR) / "scripts/install-device",
-                                                 {"--device-root", root.string(), "--build-dir",
-                                                  testsupport::buildDirectory().string()});
-        ASSERT_EQ(installed.exitCode, 0) << installed.errors;
+        ASSERT_NO_FATAL_FAILURE(hosttest::installTweakIntoCleanDevice());
         picture = root.string() + "-full-disk.jpg";
         // Small as a JPEG, a few hundred kilobytes as the PNG the album saver writes.
-        auto bytes = sampleimages::encodeJpeg(sampleimages::makePhotoLikeImage(640, 480, imageio::PixelFormat::RGB8, 77), 60);
-        std::ofstream(picture, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                        static_cast<std::streamsize>(bytes.size()));
+        hosttest::writeSamplePhoto(picture, 640, 480, 77, 60);
     }
     void TearDown() override { fs::remove(picture); }
 

@@ -6,14 +6,12 @@
 #include "platform/assets/PhotoStore.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "tests/hook/PhotoLibraryContents.h"
+#include "tests/hosts/HostTestSupport.h"
 #include "tests/platform/assets/AssetsTestSupport.h"
 #include "tests/support/TestSupport.h"
-#include "tools/SampleJpegWriter.h"
-#include "tools/SyntheticPhoto.h"
 
 #include <gmock/gmock.h>
 
-#include <fstream>
 #include <random>
 #include <thread>
 
@@ -29,21 +27,12 @@ class KilledSavesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root = testsupport::processDeviceRoot();
-        testsupport::clearDevice();
-        fs::remove_all(root / "Library/MobileSubstrate/DynamicLibraries");
-        auto installed = testsupport::runProgram(fs::path(SNAPFOLD_SOURCE_DIR) / "scripts/install-device",
-                                                 {"--device-root", root.string(), "--build-dir",
-                                                  testsupport::buildDirectory().string()});
-        ASSERT_EQ(installed.exitCode, 0) << installed.errors;
+        ASSERT_NO_FATAL_FAILURE(hosttest::installTweakIntoCleanDevice());
         inputs = root.string() + "-killed-saves";
         fs::create_directories(inputs);
         for (int i = 0; i < kSavesPerRound; ++i) {
-            auto image = sampleimages::makePhotoLikeImage(320, 240, imageio::PixelFormat::RGB8, 40 + i);
-            auto bytes = sampleimages::encodeJpeg(image, 85);
-            fs::path file = inputs / ("picture-" + std::to_string(i) + ".jpg");
-            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                         static_cast<std::streamsize>(bytes.size()));
-            pictures.push_back(file);
+            pictures.push_back(inputs / ("picture-" + std::to_string(i) + ".jpg"));
+            hosttest::writeSamplePhoto(pictures.back(), 320, 240, 40 + i);
         }
     }
     void TearDown() override { fs::remove_all(inputs); }

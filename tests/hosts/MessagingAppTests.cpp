@@ -4,6 +4,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
 #include "tests/hook/PhotoLibraryContents.h"
+#include "tests/hosts/HostTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "tools/SampleJpegWriter.h"
 #include "tools/SyntheticPhoto.h"
@@ -46,11 +47,8 @@ protected:
     }
 
     fs::path writeJpeg(const std::string& name, std::uint32_t seed) {
-        auto image = sampleimages::makePhotoLikeImage(160, 120, imageio::PixelFormat::RGB8, seed);
-        auto bytes = sampleimages::encodeJpeg(image, 85);
         fs::path file = inputs / name;
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        hosttest::writeSamplePhoto(file, 160, 120, seed);
         return file;
     }
 
