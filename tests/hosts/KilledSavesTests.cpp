@@ -39,30 +39,45 @@ protected:
 
     static fs::path app() { return testsupport::buildDirectory() / "apps/WhatsApp.app/WhatsApp"; }
 
-    // Starts the app, sends a round of saves, and kills it after `killAfter`
-    // (never, when absent: the round then ends normally). Answers the number
-    // of successful saves the app showed.
-    int runRound(std::optional<std::chrono::microseconds> killAfter) {
+    // When a round's app is killed: once it has shown `afterSuccesses`
+    // successful saves, a further `delay` later.
+    struct Kill {
+        int afterSuccesses = 0;
+        std::chrono::microseconds delay{0};
+    };
+
+    // Starts the app and sends a round of saves; kills it as `kill` says, or
+    // lets the round end normally. Answers the number of successful saves
+    // the app showed, and the time from sending the saves to the end.
+    std::pair<int, std::chrono::microseconds> runRound(std::optional<Kill> kill) {
         testsupport::ChildProcess running(app(), {"interactive"}, {}, testsupport::ChildProcess::Input::Pipe);
         EXPECT_TRUE(running.started());
         auto ready = running.readLine();
         EXPECT_TRUE(ready && ready->find("ready") != std::string::npos) << ready.value_or("(no output)");
+        auto started = std::chrono::steady_clock::now();
         for (const auto& picture : pictures) running.writeLine("save " + picture.string());
         int succeeded = 0;
-        if (killAfter) {
-            std::this_thread::sleep_for(*killAfter);
+        auto countLine = [&](const std::string& line) {
+            if (line.find(kSucceeded) != std::string::npos) ++succeeded;
+        };
+        if (kill) {
+            while (succeeded < kill->afterSuccesses) {
+                auto line = running.readLine();
+                if (!line) break;
+                countLine(*line);
+            }
+            std::this_thread::sleep_for(kill->delay);
             running.kill();
         } else {
             running.writeLine("wait");
             running.writeLine("quit");
         }
         // Everything the app wrote before it ended is still in the pipe.
-        while (auto line = running.readLine()) {
-            if (line->find(kSucceeded) != std::string::npos) ++succeeded;
-        }
+        while (auto line = running.readLine()) countLine(*line);
+        auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
         int status = running.wait();
-        if (!killAfter) EXPECT_EQ(status, 0);
-        return succeeded;
+        if (!kill) EXPECT_EQ(status, 0);
+        return {succeeded, took};
     }
 
     fs::path root;
@@ -77,22 +92,29 @@ TEST_F(KilledSavesTest, TheLibraryStaysSoundAndKeepsEveryReportedSave) {
     ASSERT_EQ(first.exitCode, 0) << first.errors;
     ASSERT_NE(first.output.find(kSucceeded), std::string::npos) << first.output;
 
-    // A first round ends normally: it makes the album and says how long a
-    // round takes on this machine (and build), so that the kills fall all
-    // over a round, from its first save to its last.
-    auto started = std::chrono::steady_clock::now();
-    int reported = 1 + runRound(std::nullopt);
-    auto roundTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    // A first round ends normally: it says how long one save takes on this
+    // machine (and build). Each later round is killed after a random number
+    // of shown successes and a random part of one save's time more, so that
+    // the kills fall anywhere inside the saves: while a file is written,
+    // flushed, renamed, or its row committed.
+    auto [firstSucceeded, firstRound] = runRound(std::nullopt);
+    int reported = 1 + firstSucceeded;
     ASSERT_EQ(reported, 1 + kSavesPerRound);
+    auto perSave = firstRound / kSavesPerRound;
 
     std::random_device seedSource;
     unsigned seed = seedSource();
     SCOPED_TRACE("random seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<long long> moment(0, roundTime.count());
+    // At least two saves are left when the wait for the kill starts, and it
+    // lasts at most half a save: the saves run one behind the other, so the
+    // last ones of a round finish close together.
+    std::uniform_int_distribution<int> successesBefore(0, kSavesPerRound - 2);
+    std::uniform_int_distribution<long long> partOfASave(0, perSave.count() / 2);
     int killedMidRound = 0;
     for (int round = 1; round <= kRounds; ++round) {
-        int succeeded = runRound(std::chrono::microseconds(moment(random)));
+        Kill kill{successesBefore(random), std::chrono::microseconds(partOfASave(random))};
+        int succeeded = runRound(kill).first;
         reported += succeeded;
         if (succeeded < kSavesPerRound) ++killedMidRound;
 
@@ -102,8 +124,11 @@ TEST_F(KilledSavesTest, TheLibraryStaysSoundAndKeepsEveryReportedSave) {
         for (const auto& path : index.assetFilePaths)
             EXPECT_TRUE(fs::exists(foundation::hostPath(path))) << "round " << round << ": no file for " << path;
     }
-    // Most kills must land inside a round, or the test proves little.
-    EXPECT_GE(killedMidRound, kRounds / 2);
+    // Kills must land inside rounds, or the test proves little. (A loaded
+    // machine can let a round finish first now and then.)
+    EXPECT_GE(killedMidRound, kRounds / 4);
+    RecordProperty("killed_mid_round", killedMidRound);
+    RecordProperty("reported_successes", reported);
 
     // A fresh open, as the next app to start makes it, removes what dead
     // writers left; then files and rows match one to one.
