@@ -49,12 +49,10 @@ std::shared_ptr<const std::string> albumName() {
     return current ? current : defaultAlbumName();
 }
 
-void loadSettings() {
-    // 1. Read the file; no dictionary means nothing changes.
-    std::optional<foundation::NSDictionary> settings = foundation::dictionaryWithContentsOfFile(kSettingsFilePath);
-    if (!settings) return;
-    foundation::PlistValue dictionary(std::move(*settings));
+namespace {
 
+// Steps 2 to 4 of a reload, shared by the file reader and the bytes reader.
+void applySettings(const foundation::PlistValue& dictionary) {
     // 2. The switch follows `isEnabled` when it has a boolean meaning; a value
     //    without one (a date, data, an array, a dictionary) leaves it unchanged
     //    rather than guessing.
@@ -75,6 +73,21 @@ void loadSettings() {
         std::lock_guard lock(slot.mutex);
         slot.name.swap(next);
     }
+}
+
+}  // namespace
+
+void loadSettings() {
+    // 1. Read the file; no dictionary means nothing changes.
+    std::optional<foundation::NSDictionary> settings = foundation::dictionaryWithContentsOfFile(kSettingsFilePath);
+    if (!settings) return;
+    applySettings(foundation::PlistValue(std::move(*settings)));
+}
+
+void loadSettingsFromData(std::string_view bytes) {
+    auto settings = foundation::parsePropertyList(bytes);
+    if (!settings || !settings->isDictionary()) return;
+    applySettings(settings.value());
 }
 
 void settingsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadSettings(); }

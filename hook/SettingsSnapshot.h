@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace snapfold {
 
@@ -27,6 +28,9 @@ std::shared_ptr<const std::string> albumName();
 // malformed file, or one whose root is not a dictionary, leaves both fields
 // as they were.
 void loadSettings();
+// The same, from the bytes of a settings file already read (any property-list
+// encoding): the fuzz target and its corpus replay feed the reader this way.
+void loadSettingsFromData(std::string_view bytes);
 
 // The Darwin notification callback: ignores its five parameters and reloads.
 void settingsChanged(CFNotificationCenterRef center, void* observer, CFStringRef name, const void* object,

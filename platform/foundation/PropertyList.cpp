@@ -115,7 +115,9 @@ bool xmlNestingWithinLimit(std::string_view text) {
     return true;
 }
 
-// Binary lists are checked the same way, by walking object references.
+// Binary lists are checked the same way, by walking object references. The
+// walk also refuses a dictionary key that holds a zero byte: libplist's key
+// getter asserts that a key holds none, and would abort the process.
 bool binaryNestingWithinLimit(std::string_view bytes) {
     if (bytes.size() < 40) return true;  // Too short to nest; libplist rejects it.
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -137,6 +139,45 @@ bool binaryNestingWithinLimit(std::string_view bytes) {
         if (offset >= bytes.size() - 32) return std::nullopt;
         return offset;
     };
+    // An object's marker: its kind, its length (item count, or string
+    // length in bytes or UTF-16 units) and where its contents start.
+    struct Marker {
+        unsigned kind;
+        std::uint64_t length;
+        std::uint64_t position;
+    };
+    auto readMarker = [&](std::uint64_t offset) -> std::optional<Marker> {
+        std::uint8_t marker = data[offset];
+        Marker read{static_cast<unsigned>(marker >> 4), marker & 0x0Fu, offset + 1};
+        if (read.length == 0x0F) {
+            if (read.position >= bytes.size()) return std::nullopt;
+            std::uint8_t intMarker = data[read.position];
+            unsigned intBytes = 1u << (intMarker & 0x0F);
+            if ((intMarker >> 4) != 0x1 || intBytes > 8 || read.position + 1 + intBytes > bytes.size())
+                return std::nullopt;
+            read.length = readBig(data + read.position + 1, intBytes);
+            read.position += 1 + intBytes;
+        }
+        return read;
+    };
+    // Each key object is looked at once, however many dictionaries share it.
+    std::vector<bool> keyChecked(count);
+    auto keyHoldsZero = [&](std::uint64_t ref) {
+        auto offset = objectOffset(ref);
+        if (!offset || keyChecked[ref]) return false;  // A bad reference is libplist's to refuse.
+        keyChecked[ref] = true;
+        unsigned kind = data[*offset] >> 4;
+        if (kind != 0x5 && kind != 0x6) return false;  // Not a string: libplist refuses it as a key.
+        auto key = readMarker(*offset);
+        if (!key) return false;
+        const std::uint64_t unit = key->kind == 0x6 ? 2 : 1;
+        if (key->length > (bytes.size() - key->position) / unit) return false;
+        for (std::uint64_t i = 0; i < key->length; ++i) {
+            const std::uint8_t* at = data + key->position + i * unit;
+            if (at[0] == 0 && (unit == 1 || at[1] == 0)) return true;
+        }
+        return false;
+    };
     // Iterative walk with an explicit stack of (object, depth).
     std::vector<std::pair<std::uint64_t, int>> pending{{top, 1}};
     std::size_t visits = 0;
@@ -146,22 +187,17 @@ bool binaryNestingWithinLimit(std::string_view bytes) {
         if (depth > kMaximumPropertyListDepth || ++visits > 4 * count + 16) return false;
         auto offset = objectOffset(ref);
         if (!offset) return false;
-        std::uint8_t marker = data[*offset];
-        unsigned kind = marker >> 4;
+        unsigned kind = data[*offset] >> 4;
         if (kind != 0xA && kind != 0xD) continue;  // Only arrays and dictionaries nest.
-        std::uint64_t length = marker & 0x0F;
-        std::uint64_t position = *offset + 1;
-        if (length == 0x0F) {
-            if (position >= bytes.size()) return false;
-            std::uint8_t intMarker = data[position];
-            unsigned intBytes = 1u << (intMarker & 0x0F);
-            if ((intMarker >> 4) != 0x1 || intBytes > 8 || position + 1 + intBytes > bytes.size()) return false;
-            length = readBig(data + position + 1, intBytes);
-            position += 1 + intBytes;
-        }
-        std::uint64_t refs = kind == 0xD ? length * 2 : length;
+        auto object = readMarker(*offset);
+        if (!object) return false;
+        std::uint64_t length = object->length, position = object->position;
+        std::uint64_t refs = object->kind == 0xD ? length * 2 : length;
         if (refs > (bytes.size() - position) / refSize) return false;
-        for (std::uint64_t i = (kind == 0xD ? length : 0); i < refs; ++i)
+        if (object->kind == 0xD)
+            for (std::uint64_t i = 0; i < length; ++i)
+                if (keyHoldsZero(readBig(data + position + i * refSize, refSize))) return false;
+        for (std::uint64_t i = (object->kind == 0xD ? length : 0); i < refs; ++i)
             pending.emplace_back(readBig(data + position + i * refSize, refSize), depth + 1);
     }
     return true;
@@ -187,11 +223,12 @@ ErrorOr<PlistValue> fromNode(plist_t node, int depth) {
         return PlistValue(value);
     }
     case PLIST_STRING: {
-        char* value = nullptr;
-        plist_get_string_val(node, &value);
-        std::string text = value ? value : "";
-        std::free(value);
-        return PlistValue(std::move(text));
+        // A binary list's string may hold U+0000. libplist's copying getter
+        // asserts that a string holds no zero byte, and so would abort the
+        // process; the pointer and the length read the string whole.
+        uint64_t length = 0;
+        const char* value = plist_get_string_ptr(node, &length);
+        return PlistValue(value ? std::string(value, length) : std::string());
     }
     case PLIST_DATA: {
         char* value = nullptr;
@@ -282,6 +319,14 @@ ErrorOr<PlistValue> parsePropertyList(std::string_view bytes) {
     if (bytes.size() > kMaximumPropertyListBytes) return makeError(ErrorCode::TooLarge, "property list too large");
     if (bytes.empty()) return makeError(ErrorCode::Malformed, "empty property list");
     bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
+    if (!binary) {
+        // XML has no NUL character: a zero byte inside the text makes it no
+        // XML (libplist would cut strings at it and pad them with zeros).
+        // Zero bytes after the text, a C string's terminator, are dropped.
+        bytes = bytes.substr(0, bytes.find_last_not_of('\0') + 1);
+        if (bytes.empty() || bytes.find('\0') != std::string_view::npos)
+            return makeError(ErrorCode::Malformed, "property list text holds a NUL character");
+    }
     if (binary ? !binaryNestingWithinLimit(bytes) : !xmlNestingWithinLimit(bytes))
         return makeError(ErrorCode::TooLarge, "property list nested too deeply or malformed");
     plist_t raw = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/PropertyList.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <optional>
@@ -269,9 +270,13 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 
 ErrorOr<StringsTable> parseStringsTable(std::string_view bytes) {
     if (bytes.size() > kMaximumPropertyListBytes) return makeError(ErrorCode::TooLarge, "strings table too large");
-    // 1. Property-list encodings first: a binary list, or XML text.
-    if (bytes.starts_with("bplist00") || bytes.find("<plist") != std::string_view::npos) {
-        auto value = TRY(parsePropertyList(bytes));
+    // 1. Property-list encodings first: a binary list, or XML text, which
+    //    opens with '<' (after a byte-order mark and white space). Text that
+    //    only mentions "<plist" further on is a strings table.
+    std::string_view opening = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+    opening.remove_prefix(std::min(opening.find_first_not_of(" \t\r\n"), opening.size()));
+    if (bytes.starts_with("bplist00") || opening.starts_with('<')) {
+        auto value = TRY(parsePropertyList(bytes.starts_with("bplist00") ? bytes : opening));
         if (!value.isDictionary()) return makeError(ErrorCode::Malformed, "strings table is not a dictionary");
         StringsTable table;
         for (const auto& [key, entry] : *value.dictionary())

@@ -14,6 +14,10 @@ namespace imageio::detail {
 // header cannot make the process allocate gigabytes.
 inline constexpr std::uint64_t kMaximumPixelCount = 100'000'000;
 
+// libpng's own guard against absurd headers, set by the PNG decoder: a PNG
+// wider or taller than this is refused whatever its pixel count.
+inline constexpr std::uint32_t kMaximumPngSide = 1'000'000;
+
 inline bool acceptableDimensions(std::uint64_t width, std::uint64_t height) {
     return width > 0 && height > 0 && width * height <= kMaximumPixelCount;
 }

@@ -14,10 +14,6 @@ namespace imageio::detail {
 
 namespace {
 
-// libpng's own guard against absurd headers; the pixel-count limit is checked
-// once the header is read.
-constexpr png_uint_32 kMaximumSide = 1'000'000;
-
 struct MemoryReader {
     std::span<const std::uint8_t> bytes;
     std::size_t offset = 0;
@@ -57,7 +53,8 @@ bool decodeInto(std::span<const std::uint8_t> bytes, DecodeTarget& target) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_set_user_limits(png, kMaximumSide, kMaximumSide);
+    // The pixel-count limit is checked once the header is read.
+    png_set_user_limits(png, kMaximumPngSide, kMaximumPngSide);
     png_set_read_fn(png, &reader, readFromMemory);
     png_read_info(png, info);
 

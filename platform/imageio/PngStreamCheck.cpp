@@ -15,7 +15,10 @@ namespace imageio::detail {
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::uint32_t kMaximumChunkLength = 0x7FFFFFFF;
+// libpng refuses an ancillary chunk longer than its default allocation limit
+// (8,000,000 bytes); image data may be longer, but such files are rare enough
+// to be left to libpng whole.
+constexpr std::uint32_t kMaximumChunkLength = 8'000'000;
 constexpr std::uint8_t kLastFilterType = 4;  // Paeth
 
 std::uint32_t readU32(const std::uint8_t* at) {
@@ -23,6 +26,12 @@ std::uint32_t readU32(const std::uint8_t* at) {
 }
 
 bool isType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+// libpng refuses a chunk whose type is not four ASCII letters.
+bool isWellFormedType(const std::uint8_t* type) {
+    for (int i = 0; i < 4; ++i)
+        if (!((type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z'))) return false;
+    return true;
+}
 // The case of a type's first letter says whether a reader must understand it.
 bool isCritical(const std::uint8_t* type) { return (type[0] & 0x20) == 0; }
 
@@ -56,6 +65,7 @@ std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
         if (length > kMaximumChunkLength || length > bytes.size() - at - 12) return std::nullopt;
         const std::uint8_t* type = bytes.data() + at + 4;
         const std::uint8_t* data = type + 4;
+        if (!isWellFormedType(type)) return std::nullopt;
         if (isCritical(type) &&
             libdeflate_crc32(0, type, std::size_t{length} + 4) != readU32(data + length))
             return std::nullopt;
@@ -66,7 +76,7 @@ std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
             std::size_t channels = channelsOfColorType(data[9]);
             // 8 bits per component, deflate, adaptive filtering, no interlace.
             if (data[8] != 8 || channels == 0 || data[10] != 0 || data[11] != 0 || data[12] != 0 ||
-                !acceptableDimensions(width, rows))
+                !acceptableDimensions(width, rows) || width > kMaximumPngSide || rows > kMaximumPngSide)
                 return std::nullopt;
             rowBytes = std::size_t{width} * channels + 1;
             height = rows;
@@ -92,6 +102,10 @@ std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
         at += std::size_t{length} + 12;
     }
     if (!haveHeader || imageData.empty()) return std::nullopt;
+    // libdeflate ignores the window size the zlib header declares; zlib,
+    // under libpng, refuses distances beyond it. Only the usual 32 KiB window
+    // is judged here.
+    if ((imageData[0] >> 4) != 7) return std::nullopt;
 
     thread_local std::unique_ptr<libdeflate_decompressor, Decompressor> decompressor(libdeflate_alloc_decompressor());
     if (!decompressor) return std::nullopt;

@@ -119,6 +119,29 @@ TEST_P(SettingsSnapshotTest, ARereadTakesTheFilesLatestContents) {
     expectSnapshot(false, "Album 19");
 }
 
+// The bytes reader (behind the settings file's fuzz target) must take every
+// file exactly as the file reader does, unusable ones included.
+TEST_P(SettingsSnapshotTest, ReadingTheBytesAgreesWithReadingTheFile) {
+    auto encoded = [&](PlistValue value) { return foundation::serializePropertyList(value, GetParam()).value(); };
+    const std::string files[] = {encoded(PlistValue::Dictionary{{"isEnabled", false}, {"albumName", "Bytes"}}),
+                                 encoded(PlistValue::Dictionary{{"isEnabled", "yes"}}),
+                                 encoded(PlistValue::Dictionary{{"albumName", 7}}),
+                                 encoded(PlistValue::Array{"not a dictionary"}),
+                                 "garbage"};
+    for (const auto& bytes : files) {
+        snapfold::resetSettingsSnapshotForTesting();
+        writeRaw(bytes);
+        snapfold::loadSettings();
+        const bool enabledFromFile = snapfold::isEnabled();
+        const std::string albumFromFile = *snapfold::albumName();
+
+        snapfold::resetSettingsSnapshotForTesting();
+        snapfold::loadSettingsFromData(bytes);
+        EXPECT_EQ(snapfold::isEnabled(), enabledFromFile) << bytes;
+        EXPECT_EQ(*snapfold::albumName(), albumFromFile) << bytes;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Encodings, SettingsSnapshotTest,
                          ::testing::Values(foundation::PlistFormat::XML, foundation::PlistFormat::Binary),
                          [](const auto& info) {

@@ -76,6 +76,47 @@ TEST(PropertyListTest, MalformedInputIsRefused) {
               foundation::ErrorCode::TooLarge);
 }
 
+// Found by fuzzing: a zero byte inside a string (raw in XML text, U+0000 in a
+// binary list's UTF-16 string) made libplist's string getter abort the
+// process. XML has no NUL character, so such text is refused; a binary list's
+// string is read whole, as the platform's strings hold it.
+TEST(PropertyListTest, ZeroBytesInStringsNeverStopTheProcess) {
+    const std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>albumName</key><string>Holiday";
+    const std::string end = "trip</string></dict></plist>";
+    auto withNul = foundation::parsePropertyList(xml + std::string(1, '\0') + end);
+    ASSERT_FALSE(withNul.ok());
+    EXPECT_EQ(withNul.error().code, foundation::ErrorCode::Malformed);
+    // A terminator after the text is no part of it.
+    auto terminated = foundation::parsePropertyList(xml + " " + end + std::string(2, '\0'));
+    ASSERT_TRUE(terminated.ok()) << terminated.error().message;
+    EXPECT_EQ(*terminated->objectForKey("albumName")->string(), "Holiday trip");
+
+    // {"k": "\u00e9\0\u00e9"} as UTF-16: offsets table at 0x14, one-byte refs.
+    const std::uint8_t binary[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0',
+                                   0xD1, 0x01, 0x02,              // dictionary of one: key 1, value 2
+                                   0x51, 'k',                     // ASCII "k"
+                                   0x63, 0x00, 0xE9, 0x00, 0x00, 0x00, 0xE9,  // UTF-16 "\u00e9\0\u00e9"
+                                   0x08, 0x0B, 0x0D,              // offsets of the three objects
+                                   0, 0, 0, 0, 0, 0, 1, 1,        // trailer: 1-byte offsets and refs
+                                   0, 0, 0, 0, 0, 0, 0, 3,        // three objects
+                                   0, 0, 0, 0, 0, 0, 0, 0,        // the top object is 0
+                                   0, 0, 0, 0, 0, 0, 0, 0x14};    // the offsets table is at 0x14
+    auto fromBinary = foundation::parsePropertyList(std::string_view(reinterpret_cast<const char*>(binary), sizeof binary));
+    ASSERT_TRUE(fromBinary.ok()) << fromBinary.error().message;
+    EXPECT_EQ(*fromBinary->objectForKey("k")->string(), std::string("\xC3\xA9\0\xC3\xA9", 5));
+
+    // {"a\0b": "x"}: a key cannot be read whole, so the list is refused.
+    const std::uint8_t zeroInKey[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0',
+                                      0xD1, 0x01, 0x02,        // dictionary of one
+                                      0x53, 'a', 0x00, 'b',    // ASCII "a\0b"
+                                      0x51, 'x',               // ASCII "x"
+                                      0x08, 0x0B, 0x0F,        // offsets, at 0x11
+                                      0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 3,
+                                      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11};
+    EXPECT_FALSE(
+        foundation::parsePropertyList(std::string_view(reinterpret_cast<const char*>(zeroInKey), sizeof zeroInKey)).ok());
+}
+
 // A binary list nested deeper than the limit: built by hand, since the writer
 // would recurse just as deeply.
 TEST(PropertyListTest, DeeplyNestedBinaryListIsRefused) {

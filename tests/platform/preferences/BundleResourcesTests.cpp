@@ -57,6 +57,17 @@ TEST(StringsTableTest, ReadsPropertyListsAndBracedText) {
     EXPECT_TRUE(empty.value().empty());
 }
 
+// Found through the strings-table fuzz target's round trip: text that
+// mentions "<plist" was taken for an XML list and the whole table was lost.
+TEST(StringsTableTest, TextThatMentionsPlistTagsIsStillText) {
+    auto table = parseStringsTable("\"HELP\" = \"Lists end in .plist and open with <plist>\";");
+    ASSERT_TRUE(table.ok()) << table.error().message;
+    EXPECT_EQ(table.value(), (StringsTable{{"HELP", "Lists end in .plist and open with <plist>"}}));
+    auto indented = parseStringsTable("\xEF\xBB\xBF\n  <plist version=\"1.0\"><dict><key>K</key><string>V</string></dict></plist>");
+    ASSERT_TRUE(indented.ok()) << indented.error().message;
+    EXPECT_EQ(indented.value(), (StringsTable{{"K", "V"}}));
+}
+
 TEST(StringsTableTest, MalformedTextIsAnError) {
     for (const char* bad : {"\"K\" = \"V\"", "\"K\" \"V\";", "\"K\" = \"open;", "{ \"K\" = \"V\";"})
         EXPECT_FALSE(parseStringsTable(bad).ok()) << bad;

@@ -1,0 +1,31 @@
+// The settings file as the hook library reads it on every settings-changed
+// notification.
+#include "fuzz/FuzzEntries.h"
+
+#include "hook/SettingsSnapshot.h"
+#include "platform/foundation/PropertyList.h"
+
+namespace fuzz {
+
+Finding feedSettingsFile(Input bytes) {
+    snapfold::resetSettingsSnapshotForTesting();
+    snapfold::loadSettingsFromData(asText(bytes));
+
+    // Whatever the file holds, a save must still find an album name.
+    std::shared_ptr<const std::string> name = snapfold::albumName();
+    if (!name) return "no album name after a reload";
+
+    // A file that is no dictionary leaves the snapshot as it was; a string
+    // under the name's key becomes the album name, byte for byte.
+    auto settings = foundation::parsePropertyList(asText(bytes));
+    if (!settings || !settings->isDictionary()) {
+        if (!snapfold::isEnabled() || *name != snapfold::kDefaultAlbumName)
+            return "a file that is no settings dictionary changed the snapshot";
+        return std::nullopt;
+    }
+    const foundation::PlistValue* stored = settings->objectForKey(snapfold::kAlbumNameKey);
+    if (stored && stored->string() && *name != *stored->string()) return "the album name differs from the file's";
+    return std::nullopt;
+}
+
+}  // namespace fuzz
