@@ -52,12 +52,6 @@ void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint
     putU32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
 }
 
-// The Paeth predictor, written without branches so that loops over it vectorize.
-inline int paethPredictor(int left, int up, int upLeft) {
-    int toLeft = std::abs(up - upLeft), toUp = std::abs(left - upLeft), toUpLeft = std::abs(left + up - 2 * upLeft);
-    return ((toLeft <= toUp) & (toLeft <= toUpLeft)) ? left : (toUp <= toUpLeft ? up : upLeft);
-}
-
 // Writes one filtered row (without its filter-type byte). `previous` is the
 // row above, all zeros for the first row, as the format defines.
 void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
@@ -82,7 +76,7 @@ void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t*
     case PngRowFilter::Paeth:
         for (std::size_t i = 0; i < bpp; ++i) out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
         for (std::size_t i = bpp; i < rowBytes; ++i)
-            out[i] = static_cast<std::uint8_t>(row[i] - paethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
+            out[i] = static_cast<std::uint8_t>(row[i] - detail::paethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
         return;
     }
 }

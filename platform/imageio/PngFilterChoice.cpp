@@ -16,11 +16,6 @@ inline std::uint32_t magnitude(int difference) {
     return static_cast<std::uint32_t>(std::abs(int{static_cast<std::int8_t>(difference)}));
 }
 
-inline int paethPredictor(int left, int up, int upLeft) {
-    int toLeft = std::abs(up - upLeft), toUp = std::abs(left - upLeft), toUpLeft = std::abs(left + up - 2 * upLeft);
-    return ((toLeft <= toUp) & (toLeft <= toUpLeft)) ? left : (toUp <= toUpLeft ? up : upLeft);
-}
-
 // Adds the five magnitudes of bytes [from, to) to `sums`; bytes before `bpp`
 // have no left neighbour (taken as 0, as the format says).
 void addByBytes(const std::uint8_t* row, const std::uint8_t* previous, std::size_t from, std::size_t to,

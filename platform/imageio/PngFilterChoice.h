@@ -7,8 +7,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace imageio::detail {
+
+// The Paeth predictor, written without branches so that loops over it vectorize.
+inline int paethPredictor(int left, int up, int upLeft) {
+    int toLeft = std::abs(up - upLeft), toUp = std::abs(left - upLeft), toUpLeft = std::abs(left + up - 2 * upLeft);
+    return ((toLeft <= toUp) & (toLeft <= toUpLeft)) ? left : (toUp <= toUpLeft ? up : upLeft);
+}
 
 // The five sums for one row, in filter-type order (None, Sub, Up, Average,
 // Paeth). `previous` is the row above (all zeros for the first row); `bpp`
