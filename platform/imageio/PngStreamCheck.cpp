@@ -15,10 +15,7 @@ namespace imageio::detail {
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// libpng refuses an ancillary chunk longer than its default allocation limit
-// (8,000,000 bytes); image data may be longer, but such files are rare enough
-// to be left to libpng whole.
-constexpr std::uint32_t kMaximumChunkLength = 8'000'000;
+constexpr std::uint32_t kMaximumChunkLength = 0x7FFFFFFF;
 constexpr std::uint8_t kLastFilterType = 4;  // Paeth
 
 std::uint32_t readU32(const std::uint8_t* at) {
