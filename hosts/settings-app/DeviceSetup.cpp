@@ -3,34 +3,44 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace settingsapp {
 
 foundation::ErrorOr<std::vector<std::string>> installFromBuildTree(const fs::path& buildDirectory) {
     using foundation::ErrorCode;
-    std::vector<std::string> installed;
-    fs::path bundle = buildDirectory / "Snapfold.bundle";
-    fs::path entries = buildDirectory / "PreferenceLoader" / "Preferences";
-    std::error_code ec;
-    if (!fs::is_regular_file(bundle / "Snapfold", ec) || !fs::is_directory(entries, ec))
-        return foundation::makeError(ErrorCode::NotFound, "no built bundle in " + buildDirectory.string() +
-                                                              " (build the snapfold_settings_bundle target)");
-    // The bundle is replaced whole, so that no file of an older build stays.
-    fs::path target = foundation::hostPath("/Library/PreferenceBundles/Snapfold.bundle");
-    fs::remove_all(target, ec);
-    fs::create_directories(target.parent_path(), ec);
-    fs::copy(bundle, target, fs::copy_options::recursive, ec);
-    if (ec) return foundation::makeError(ErrorCode::IOError, "cannot copy the bundle: " + ec.message());
-    installed.push_back("/Library/PreferenceBundles/Snapfold.bundle");
-    for (const auto& entry : fs::directory_iterator(entries, ec)) {
-        if (entry.path().extension() != ".plist") continue;
-        std::string device = "/Library/PreferenceLoader/Preferences/" + entry.path().filename().string();
-        fs::create_directories(foundation::hostPath("/Library/PreferenceLoader/Preferences"), ec);
-        fs::copy_file(entry.path(), foundation::hostPath(device), fs::copy_options::overwrite_existing, ec);
-        if (ec) return foundation::makeError(ErrorCode::IOError, "cannot copy " + device + ": " + ec.message());
-        installed.push_back(device);
+    std::string installer = std::string(SNAPFOLD_SOURCE_DIR) + "/scripts/install-device";
+    std::string root = foundation::deviceRoot().string(), build = buildDirectory.string();
+    std::vector<char*> argv{installer.data(), const_cast<char*>("--device-root"), root.data(),
+                            const_cast<char*>("--build-dir"), build.data(), nullptr};
+    // The installer's own report would repeat what this host prints.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int spawned = ::posix_spawn(&pid, installer.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return foundation::makeError(ErrorCode::IOError, "cannot run " + installer + ": " + std::strerror(spawned));
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return foundation::makeError(ErrorCode::IOError, "installing the tweak from " + build + " failed");
+
+    std::vector<std::string> installed;
+    std::ifstream list(foundation::deviceRoot() / "private/var/lib/dpkg/info/com.veltrona.snapfold.list");
+    std::error_code ec;
+    for (std::string path; std::getline(list, path);)
+        if (fs::is_regular_file(foundation::hostPath(path), ec)) installed.push_back(path);
     return installed;
 }
 

@@ -9,9 +9,10 @@
 
 namespace settingsapp {
 
-// Copies the bundle folder and the entry list built beside this program
-// (<build>/Snapfold.bundle, <build>/PreferenceLoader/Preferences/*.plist)
-// into the device root. Answers what was installed, one line each.
+// Installs the whole tweak built in the given build folder into the device
+// root, through scripts/install-device (the one installer, so that this host
+// never installs a different set of files). Answers the device paths of the
+// files installed.
 foundation::ErrorOr<std::vector<std::string>> installFromBuildTree(const std::filesystem::path& buildDirectory);
 
 // Writes the files of a phone as shipped where the device root has none:

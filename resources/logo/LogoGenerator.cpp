@@ -107,9 +107,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string folder = argv[1];
-    bool ok = writePng(folder + "/headerLogo.png", 30, templateImage(30)) &&
-              writePng(folder + "/footerLogo.png", 80, badgeImage(80)) &&
-              writePng(folder + "/icon.png", 29, badgeImage(29));
+    // Each image at its size in points and again at two and three pixels a
+    // point, under the names a 2x or 3x screen looks for first.
+    bool ok = true;
+    for (int scale = 1; scale <= 3 && ok; ++scale) {
+        std::string suffix = scale == 1 ? ".png" : "@" + std::to_string(scale) + "x.png";
+        ok = writePng(folder + "/headerLogo" + suffix, 30 * scale, templateImage(30 * scale)) &&
+             writePng(folder + "/footerLogo" + suffix, 80 * scale, badgeImage(80 * scale)) &&
+             writePng(folder + "/icon" + suffix, 29 * scale, badgeImage(29 * scale));
+    }
     if (!ok) std::fprintf(stderr, "%s: cannot write the images into %s\n", argv[0], folder.c_str());
     return ok ? 0 : 1;
 }

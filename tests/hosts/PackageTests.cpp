@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -42,52 +43,101 @@ protected:
     const fs::path built = testsupport::buildDirectory();
 };
 
-TEST_F(PackageTest, InstallingPutsTheLibraryBesideItsFilterList) {
-    fs::path device = scratch / "device";
-    for (int round = 0; round < 2; ++round) {  // Installing again replaces the files in place.
-        auto run = testsupport::runProgram(source / "scripts/install-device",
-                                           {"--device-root", device.string(), "--build-dir", built.string()});
-        ASSERT_EQ(run.exitCode, 0) << run.errors;
+// Every file of the tweak below a device root, by device path.
+std::vector<std::string> tweakFiles(const fs::path& device) {
+    std::vector<std::string> files;
+    for (const char* folder : {"Library/MobileSubstrate", "Library/PreferenceBundles", "Library/PreferenceLoader"}) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(device / folder, ec); !ec && it != fs::end(it); ++it)
+            if (!it->is_directory()) files.push_back((fs::path("/") / fs::relative(it->path(), device)).string());
     }
-    fs::path libraries = device / "Library/MobileSubstrate/DynamicLibraries";
-    EXPECT_EQ(contentsOf(libraries / "Snapfold.dylib"), contentsOf(built / "lib/Snapfold.dylib"));
-    EXPECT_EQ(contentsOf(libraries / "Snapfold.plist"), contentsOf(source / "resources/Snapfold.plist"));
-    std::size_t files = 0;
-    for (const auto& entry : fs::directory_iterator(libraries)) files += entry.is_regular_file();
-    EXPECT_EQ(files, 2u);  // No half-installed leftovers.
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
-TEST_F(PackageTest, TheDebHasTheDeviceLayoutAndTheControlFields) {
+// What a deliverable carries that it must not: the build tree's search path,
+// or the symbol table that --strip removes.
+void expectShippable(const fs::path& binary) {
+    auto dynamic = testsupport::runProgram("/usr/bin/readelf", {"-d", "-S", "-W", binary.string()});
+    ASSERT_EQ(dynamic.exitCode, 0) << dynamic.errors;
+    EXPECT_EQ(dynamic.output.find("PATH"), std::string::npos) << binary << " carries a search path";
+    EXPECT_EQ(dynamic.output.find(".symtab"), std::string::npos) << binary << " is not stripped";
+}
+
+TEST_F(PackageTest, InstallingPutsTheWholeTweakAndUninstallingRemovesOnlyIt) {
+    fs::path device = scratch / "device";
+    auto install = [&](std::vector<std::string> extra = {}) {
+        std::vector<std::string> arguments{"--device-root", device.string(), "--build-dir", built.string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return testsupport::runProgram(source / "scripts/install-device", arguments);
+    };
+    // Installing again replaces the files in place and drops what the build no longer has.
+    ASSERT_EQ(install().exitCode, 0);
+    fs::path stale = device / "Library/PreferenceBundles/Snapfold.bundle/old.png";
+    std::ofstream(stale) << "x";
+    std::ofstream(device / "private/var/lib/dpkg/info/com.veltrona.snapfold.list", std::ios::app)
+        << "/Library/PreferenceBundles/Snapfold.bundle/old.png\n";
+    auto again = install();
+    ASSERT_EQ(again.exitCode, 0) << again.errors;
+    EXPECT_FALSE(fs::exists(stale));
+
+    auto files = tweakFiles(device);
+    for (const char* expected : {"/Library/MobileSubstrate/DynamicLibraries/Snapfold.dylib",
+                                 "/Library/MobileSubstrate/DynamicLibraries/Snapfold.plist",
+                                 "/Library/PreferenceBundles/Snapfold.bundle/Snapfold",
+                                 "/Library/PreferenceBundles/Snapfold.bundle/Info.plist",
+                                 "/Library/PreferenceBundles/Snapfold.bundle/footerLogo@3x.png",
+                                 "/Library/PreferenceLoader/Preferences/Snapfold.plist"})
+        EXPECT_TRUE(std::binary_search(files.begin(), files.end(), expected)) << expected;
+    for (const auto& file : files) EXPECT_EQ(file.find(".installing"), std::string::npos) << file;
+    expectShippable(device / "Library/MobileSubstrate/DynamicLibraries/Snapfold.dylib");
+    expectShippable(device / "Library/PreferenceBundles/Snapfold.bundle/Snapfold");
+    auto entries = testsupport::runProgram(built / "bin/snapfold-settings-app",
+                                           {"entries", "--device-root", device.string()});
+    EXPECT_NE(entries.output.find("/Library/PreferenceBundles/Snapfold.bundle"), std::string::npos) << entries.errors;
+
+    // Another package's file and the user's settings survive the uninstall.
+    fs::path other = device / "Library/MobileSubstrate/DynamicLibraries/Other.dylib";
+    std::ofstream(other) << "x";
+    fs::path settings = device / "private/var/mobile/Library/Preferences/com.veltrona.snapfold.plist";
+    fs::create_directories(settings.parent_path());
+    std::ofstream(settings) << "kept";
+    ASSERT_EQ(install({"--uninstall"}).exitCode, 0);
+    EXPECT_EQ(tweakFiles(device), std::vector<std::string>{"/Library/MobileSubstrate/DynamicLibraries/Other.dylib"});
+    EXPECT_EQ(contentsOf(settings), "kept");
+    EXPECT_FALSE(fs::exists(device / "Library/PreferenceBundles"));
+}
+
+TEST_F(PackageTest, TheDebHoldsWhatInstallingPutsThereWithItsControlFields) {
     auto build = testsupport::runProgram(source / "scripts/build-deb",
                                          {"--build-dir", built.string(), "--output", scratch.string()});
     ASSERT_EQ(build.exitCode, 0) << build.errors;
-    fs::path package = scratch / ("com.veltrona.snapfold_" SNAPFOLD_PROJECT_VERSION "_iphoneos-arm.deb");
+    auto architecture = testsupport::runProgram("/usr/bin/dpkg", {"--print-architecture"}).output;
+    architecture.erase(architecture.find_last_not_of('\n') + 1);
+    fs::path package = scratch / ("com.veltrona.snapfold_" SNAPFOLD_PROJECT_VERSION "_" + architecture + ".deb");
     ASSERT_TRUE(fs::exists(package)) << build.output;
 
     auto control = testsupport::runProgram("/usr/bin/dpkg-deb", {"-f", package.string()});
     ASSERT_EQ(control.exitCode, 0) << control.errors;
     auto fields = controlFields(control.output);
     EXPECT_EQ(fields["Package"], "com.veltrona.snapfold");
-    EXPECT_EQ(fields["Name"], "Snapfold");
     EXPECT_EQ(fields["Version"], SNAPFOLD_PROJECT_VERSION);
-    EXPECT_EQ(fields["Architecture"], "iphoneos-arm");
-    EXPECT_EQ(fields["Depends"], "mobilesubstrate, preferenceloader");
-    EXPECT_EQ(fields["Section"], "Tweaks");
-    EXPECT_FALSE(fields["Maintainer"].empty());
-    EXPECT_FALSE(fields["Author"].empty());
-    EXPECT_FALSE(fields["Description"].empty());
-
+    EXPECT_EQ(fields["Architecture"], architecture);
+    EXPECT_GT(std::atoi(fields["Installed-Size"].c_str()), 0);
+    EXPECT_EQ(fields["Depends"].rfind("mobilesubstrate, preferenceloader", 0), 0u) << fields["Depends"];
     auto listing = testsupport::runProgram("/usr/bin/dpkg-deb", {"-c", package.string()});
-    ASSERT_EQ(listing.exitCode, 0) << listing.errors;
     EXPECT_NE(listing.output.find("root/root"), std::string::npos);
-    EXPECT_NE(listing.output.find("./Library/MobileSubstrate/DynamicLibraries/Snapfold.dylib"), std::string::npos);
-    EXPECT_NE(listing.output.find("./Library/MobileSubstrate/DynamicLibraries/Snapfold.plist"), std::string::npos);
 
-    // What is inside is what was built.
-    auto extracted = testsupport::runProgram("/usr/bin/dpkg-deb", {"-x", package.string(), (scratch / "x").string()});
-    ASSERT_EQ(extracted.exitCode, 0) << extracted.errors;
-    EXPECT_EQ(contentsOf(scratch / "x/Library/MobileSubstrate/DynamicLibraries/Snapfold.dylib"),
-              contentsOf(built / "lib/Snapfold.dylib"));
+    // Unpacked into a device root, the package is the tweak that install-device installs.
+    fs::path unpacked = scratch / "unpacked", installed = scratch / "installed";
+    ASSERT_EQ(testsupport::runProgram("/usr/bin/dpkg-deb", {"-x", package.string(), unpacked.string()}).exitCode, 0);
+    ASSERT_EQ(testsupport::runProgram(source / "scripts/install-device",
+                                      {"--device-root", installed.string(), "--build-dir", built.string()})
+                  .exitCode,
+              0);
+    auto files = tweakFiles(unpacked);
+    ASSERT_EQ(files, tweakFiles(installed));
+    for (const auto& file : files) EXPECT_EQ(contentsOf(unpacked / file.substr(1)), contentsOf(installed / file.substr(1))) << file;
 }
 
 }  // namespace
