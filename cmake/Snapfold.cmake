@@ -15,13 +15,25 @@ endfunction()
 # file), for test programs and the programs tests start.
 set(SNAPFOLD_SANITIZER_SUPPRESSIONS ${CMAKE_CURRENT_LIST_DIR}/SanitizerSuppressions.cpp)
 
+# The test suites that start the project's programs (and so take seconds);
+# every other suite runs in its own process only. CTest labels them `process`
+# and `quick`, so that `ctest --preset release -L quick` runs in seconds.
+set(SNAPFOLD_PROCESS_SUITES
+  AlbumNameChangeTest ConcurrentHostsTest CrashSafetyTest FullDiskTest KilledSavesTest LibraryPersistenceTest
+  MakersInSettingsAppTest MessagingAppTest NotifyCenterTest PackageTest PageCommandTest PageImageTest
+  SettingsAcrossProcessesTest SettingsAppTest UpSellCellTest)
+list(TRANSFORM SNAPFOLD_PROCESS_SUITES APPEND ".*")
+list(JOIN SNAPFOLD_PROCESS_SUITES ":" SNAPFOLD_PROCESS_FILTER)
+
 # snapfold_test(<name> SOURCES ... DEPENDS ...)
 function(snapfold_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${SNAPFOLD_SANITIZER_SUPPRESSIONS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} snapfold_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SNAPFOLD_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${SNAPFOLD_PROCESS_FILTER}"
+    PROPERTIES ENVIRONMENT "SNAPFOLD_BUILD_DIR=${CMAKE_BINARY_DIR}" LABELS quick)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${SNAPFOLD_PROCESS_FILTER}"
+    PROPERTIES ENVIRONMENT "SNAPFOLD_BUILD_DIR=${CMAKE_BINARY_DIR}" LABELS process)
 endfunction()
 
 function(snapfold_benchmark name)
