@@ -3,6 +3,7 @@
 // is what any other process sees): the groups with their kinds and sizes, an
 // album's assets, one asset's file and metadata; creating albums and other
 // groups; importing an image as a new photo.
+#include "hosts/command-line/CommandLine.h"
 #include "platform/assets/AssetRecords.h"
 #include "platform/assets/AssetURL.h"
 #include "platform/assets/AssetsLibrary.h"
@@ -24,21 +25,6 @@ using assets::ALAssetsLibrary;
 
 constexpr int kExitNotFound = 1;
 constexpr int kExitUsage = 2;
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: snapfold-library [--device-root DIR] COMMAND\n"
-                 "  groups                    list every group: kind, number of assets, name\n"
-                 "  album NAME                list the assets of the first group named NAME:\n"
-                 "                            asset URL, media file, orientation\n"
-                 "  asset URL                 show an asset: media file, groups, metadata\n"
-                 "  create-album NAME         create a user album (refused when the name is taken)\n"
-                 "  create-group KIND NAME    create a group of a kind: album, event, faces or\n"
-                 "                            photo-stream, even when the name is taken\n"
-                 "  import FILE [--metadata PLIST]\n"
-                 "                            store an image file as a new photo; prints its URL\n");
-    return kExitUsage;
-}
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "snapfold-library: %s\n", message.c_str());
@@ -197,25 +183,35 @@ int importImage(ALAssetsLibrary& library, const std::string& file, const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::size_t next = 0;
-    if (next < args.size() && args[next] == "--device-root") {
-        if (next + 1 >= args.size()) return usage();
-        foundation::setDeviceRoot(args[next + 1]);
-        next += 2;
-    }
-    if (next >= args.size()) return usage();
-    std::string command = args[next++];
-    std::vector<std::string> operands(args.begin() + static_cast<std::ptrdiff_t>(next), args.end());
+    commandline::Program program("snapfold-library",
+                                 "Looks into the photo library of a device root, and changes it, through the same "
+                                 "library objects an app uses.");
+    std::string name, url, kind, file, metadata;
+    auto* groups = program.command("groups", "list every group: kind, number of assets, name");
+    auto* album = program.command("album", "list the assets of the first group named NAME: asset URL, media file, "
+                                           "orientation");
+    album->add_option("name", name, "the album's name")->required();
+    auto* asset = program.command("asset", "show an asset: media file, groups, metadata");
+    asset->add_option("url", url, "the asset's URL")->required();
+    auto* createAlbumCommand = program.command("create-album", "create a user album (refused when the name is taken)");
+    createAlbumCommand->add_option("name", name, "the album's name")->required();
+    auto* createGroupCommand = program.command("create-group", "create a group of a kind (album, event, faces or "
+                                                               "photo-stream), even when the name is taken");
+    createGroupCommand->add_option("kind", kind, "album, event, faces or photo-stream")
+        ->required()
+        ->check(CLI::IsMember({"album", "event", "faces", "photo-stream"}));
+    createGroupCommand->add_option("name", name, "the group's name")->required();
+    auto* import = program.command("import", "store an image file as a new photo; prints its URL");
+    import->add_option("file", file, "the image file")->required();
+    import->add_option("--metadata", metadata, "a property-list dictionary stored with the photo")->type_name("PLIST");
+    program.app().require_subcommand(1);
+    if (auto exit = program.parse(argc, argv)) return *exit;
 
     auto library = ALAssetsLibrary::create();
-    if (command == "groups" && operands.empty()) return listGroups(*library);
-    if (command == "album" && operands.size() == 1) return listAlbum(*library, operands[0]);
-    if (command == "asset" && operands.size() == 1) return showAsset(*library, operands[0]);
-    if (command == "create-album" && operands.size() == 1) return createAlbum(*library, operands[0]);
-    if (command == "create-group" && operands.size() == 2) return createGroup(*library, operands[0], operands[1]);
-    if (command == "import" && operands.size() == 1) return importImage(*library, operands[0], "");
-    if (command == "import" && operands.size() == 3 && operands[1] == "--metadata")
-        return importImage(*library, operands[0], operands[2]);
-    return usage();
+    if (*groups) return listGroups(*library);
+    if (*album) return listAlbum(*library, name);
+    if (*asset) return showAsset(*library, url);
+    if (*createAlbumCommand) return createAlbum(*library, name);
+    if (*createGroupCommand) return createGroup(*library, kind, name);
+    return importImage(*library, file, metadata);
 }

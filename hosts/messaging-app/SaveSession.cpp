@@ -9,6 +9,12 @@
 
 namespace messagingapp {
 
+namespace {
+// What the user reads on a banner that reports a save that worked; any other
+// banner of a save tells them it did not.
+constexpr const char* kSuccessBannerMessage = "Your image was successfully saved.";
+}  // namespace
+
 std::optional<SaveMethod> saveMethodNamed(std::string_view name) {
     if (name == "enqueue") return SaveMethod::Enqueue;
     if (name == "save-image") return SaveMethod::SaveImage;
@@ -30,7 +36,8 @@ SaveSession::SaveSession(Options options) : options_(options) {
     // only ones that show banners in its process. The banner draws itself, so
     // it is only counted here (and tallied in a batch).
     bannerListener_ = springboard::addBannerListener([this](const springboard::PresentedBanner& banner) {
-        outcomeArrived("banner: " + banner.title + ": " + banner.message, std::nullopt);
+        outcomeArrived("banner: " + banner.title + ": " + banner.message, std::nullopt,
+                       banner.message != kSuccessBannerMessage);
     });
 }
 
@@ -46,9 +53,10 @@ bool SaveSession::save(const std::filesystem::path& file, SaveMethod method) {
     std::string label = file.filename().string();
     hostapp::WASaveCompletion completion = [this, label](foundation::NSURLRef assetURL, foundation::NSErrorRef error) {
         if (error) {
-            outcomeArrived("camera roll: could not save", " " + label + ": " + error->description());
+            outcomeArrived("camera roll: could not save", " " + label + ": " + error->description(), true);
         } else {
-            outcomeArrived("camera roll: saved", " " + label + " as " + (assetURL ? assetURL->absoluteString() : "?"));
+            outcomeArrived("camera roll: saved", " " + label + " as " + (assetURL ? assetURL->absoluteString() : "?"),
+                           false);
         }
     };
 
@@ -76,9 +84,10 @@ bool SaveSession::save(const std::filesystem::path& file, SaveMethod method) {
     return true;
 }
 
-void SaveSession::outcomeArrived(const std::string& kind, const std::optional<std::string>& detail) {
+void SaveSession::outcomeArrived(const std::string& kind, const std::optional<std::string>& detail, bool failure) {
     std::lock_guard lock(mutex_);
     ++delivered_;
+    failed_ += failure;
     if (options_.showProgress) {
         ++tally_[kind];
         printProgressLocked();
@@ -137,6 +146,11 @@ void SaveSession::waitForDeliveries() {
 std::size_t SaveSession::started() {
     std::lock_guard lock(mutex_);
     return started_;
+}
+
+std::size_t SaveSession::failed() {
+    std::lock_guard lock(mutex_);
+    return failed_;
 }
 
 std::size_t SaveSession::delivered() {

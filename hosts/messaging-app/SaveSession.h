@@ -55,12 +55,15 @@ public:
 
     std::size_t started();
     std::size_t delivered();
+    // Outcomes that told the user the save failed: the app's own error, or a
+    // banner other than the success banner.
+    std::size_t failed();
 
 private:
     // `kind` says what happened ("banner: Snapfold: ...", "camera roll: saved"),
     // `detail` which file it happened to; an outcome without detail has shown
     // itself and is not printed again.
-    void outcomeArrived(const std::string& kind, const std::optional<std::string>& detail);
+    void outcomeArrived(const std::string& kind, const std::optional<std::string>& detail, bool failure);
     void printProgressLocked();
 
     Options options_;
@@ -71,6 +74,7 @@ private:
     std::size_t delivered_ = 0;
     std::size_t silent_ = 0;
     std::size_t expected_ = 0;
+    std::size_t failed_ = 0;
     std::map<std::string, std::size_t> tally_;
 };
 

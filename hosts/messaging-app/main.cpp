@@ -2,6 +2,7 @@
 // defines WAAssetsLibraryManager, lets the injector load the tweaks whose
 // filters match, then saves what the user asks, through the class methods
 // that a tweak may have replaced.
+#include "hosts/command-line/CommandLine.h"
 #include "hosts/injector/Injector.h"
 #include "hosts/messaging-app/AssetsLibraryManager.h"
 #include "hosts/messaging-app/NotificationFence.h"
@@ -19,30 +20,11 @@ namespace {
 
 using messagingapp::SaveMethod;
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: WhatsApp [--device-root DIR] [--no-banner-classes] [--method METHOD] [--progress] COMMAND\n"
-                 "  save FILE...      save each file, then wait until every save has delivered its outcome\n"
-                 "                    (more than one file: a progress line and a tally instead of a line each)\n"
-                 "  interactive       read commands from standard input, one per line:\n"
-                 "                      save PATH         +saveMediaAtPath:completion:\n"
-                 "                      save-image PATH   +saveImage:completion: with the decoded picture\n"
-                 "                      enqueue PATH      +enqueueSavingMediaToCameraRollAtPath:completion:\n"
-                 "                      wait              wait until every save so far has delivered\n"
-                 "                      quit              wait, then exit (so does the end of the input)\n"
-                 "options:\n"
-                 "  --device-root DIR     the device root (default: $SNAPFOLD_DEVICE_ROOT, else the embedded one)\n"
-                 "  --no-banner-classes   leave the home screen's banner classes out of this process\n"
-                 "  --method METHOD       enqueue, save-image or save-media (default) for `save`\n"
-                 "  --progress            progress line and tally even for a single file\n");
-    return 2;
-}
-
 struct Options {
     bool bannerClasses = true;
     bool progress = false;
     SaveMethod method = SaveMethod::SaveMedia;
-    std::vector<std::string> command;
+    std::vector<std::string> files;
 };
 
 std::string trimmed(const std::string& text) {
@@ -52,8 +34,7 @@ std::string trimmed(const std::string& text) {
 }
 
 int saveFiles(const Options& options) {
-    std::vector<std::string> files(options.command.begin() + 1, options.command.end());
-    if (files.empty()) return usage();
+    const auto& files = options.files;
     // Every file is checked before the first save, so a typo saves nothing.
     for (const auto& file : files) {
         std::error_code ec;
@@ -72,6 +53,11 @@ int saveFiles(const Options& options) {
         if (!session.save(file, options.method)) status = 1;
     }
     session.waitForDeliveries();
+    // After the tally: a batch in which any save failed is a failed run.
+    if (std::size_t failed = session.failed()) {
+        std::fprintf(stderr, "WhatsApp: %zu of %zu saves failed\n", failed, files.size());
+        status = 1;
+    }
     return status;
 }
 
@@ -115,33 +101,30 @@ int interactive() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    commandline::Program program("WhatsApp", "The messaging app as far as saving media goes: it lets the injector "
+                                             "load the tweaks whose filters match, then saves what the user asks.");
+    auto& app = program.app();
     Options options;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::size_t i = 0;
-    for (; i < args.size(); ++i) {
-        if (args[i] == "--device-root" && i + 1 < args.size()) {
-            foundation::setDeviceRoot(args[++i]);
-        } else if (args[i] == "--no-banner-classes") {
-            options.bannerClasses = false;
-        } else if (args[i] == "--progress") {
-            options.progress = true;
-        } else if (args[i] == "--method" && i + 1 < args.size()) {
-            auto method = messagingapp::saveMethodNamed(args[++i]);
-            if (!method) {
-                std::fprintf(stderr, "WhatsApp: unknown method \"%s\"\n", args[i].c_str());
-                return usage();
-            }
-            options.method = *method;
-        } else if (args[i].starts_with("--") || args[i] == "-h") {
-            return usage();
-        } else {
-            break;
-        }
-    }
-    options.command.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    if (options.command.empty()) return usage();
-    const std::string& verb = options.command.front();
-    if (verb != "save" && !(verb == "interactive" && options.command.size() == 1)) return usage();
+    app.add_flag("!--no-banner-classes", options.bannerClasses,
+                 "leave the home screen's banner classes out of this process");
+    app.add_flag("--progress", options.progress, "progress line and tally even for a single file");
+    std::string method = "save-media";
+    app.add_option("--method", method, "the class method `save` calls")
+        ->type_name("METHOD")
+        ->check(CLI::IsMember({"enqueue", "save-image", "save-media"}))
+        ->capture_default_str();
+    auto* save = program.command("save", "save each file, then wait until every save has delivered its outcome "
+                                         "(more than one file: a progress line and a tally instead of a line each); "
+                                         "exits 1 when any save failed");
+    save->add_option("files", options.files, "the files to save")->required()->type_name("FILE");
+    program.command("interactive",
+                    "read commands from standard input, one per line: save PATH (+saveMediaAtPath:completion:), "
+                    "save-image PATH (+saveImage:completion: with the decoded picture), enqueue PATH "
+                    "(+enqueueSavingMediaToCameraRollAtPath:completion:), wait (until every save so far has "
+                    "delivered), quit (wait, then exit; so does the end of the input)");
+    app.require_subcommand(1);
+    if (auto exit = program.parse(argc, argv)) return *exit;
+    options.method = *messagingapp::saveMethodNamed(method);
 
     // Launch: the app's own classes first, the home screen's banner classes
     // where this process has them, then the tweaks, before any save.
@@ -149,7 +132,7 @@ int main(int argc, char** argv) {
     if (options.bannerClasses) springboard::registerBannerClasses();
     injector::printInjectionReport(injector::injectDynamicLibraries(), stderr);
 
-    int status = verb == "save" ? saveFiles(options) : interactive();
+    int status = *save ? saveFiles(options) : interactive();
     // Nothing may still be running on the delivery queue while the process
     // tears down.
     foundation::mainQueue().drain();

@@ -2,6 +2,7 @@
 // in a process, changes a setting as the settings page does (atomic rewrite,
 // then the settings-changed notification), and watches a live process's
 // snapshot follow changes made from other processes.
+#include "hosts/command-line/CommandLine.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSBundle.h"
@@ -23,20 +24,6 @@ constexpr const char* kNotification = "com.veltrona.snapfold/settingschanged";
 
 using CopySnapshot = std::size_t (*)(bool*, char*, std::size_t);
 CopySnapshot gCopySnapshot = nullptr;
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: snapfold-settings [--device-root DIR] [--library PATH] COMMAND\n"
-                 "  show                      load the hook library and print the snapshot it holds\n"
-                 "  set isEnabled true|false  change the master switch, then notify\n"
-                 "  set albumName NAME        change the album name, then notify\n"
-                 "  unset KEY                 remove a key, then notify\n"
-                 "  file                      print the settings file as stored\n"
-                 "  watch [--changes N] [--timeout SECONDS]\n"
-                 "                            load the hook library and print its snapshot after\n"
-                 "                            every settings change, until N changes or the timeout\n");
-    return 2;
-}
 
 // The hook library is loaded as the hooking framework loads it: installed in
 // the device root if it is there, else the one built beside this tool.
@@ -80,8 +67,11 @@ int printFile() {
     auto file = foundation::hostPath(kSettingsPathForPages);
     auto value = foundation::readPropertyListFile(file);
     if (!value) {
-        std::printf("%s: %s\n", file.c_str(), value.error().message.c_str());
-        return value.error().code == foundation::ErrorCode::NotFound ? 0 : 1;
+        bool missing = value.error().code == foundation::ErrorCode::NotFound;
+        // No file is a state worth showing; any other failure is an error.
+        if (missing) std::printf("%s: %s\n", file.c_str(), value.error().message.c_str());
+        else std::fprintf(stderr, "snapfold-settings: %s: %s\n", file.c_str(), value.error().message.c_str());
+        return missing ? 0 : 1;
     }
     std::printf("%s\n%s\n", file.c_str(), value->description().c_str());
     return 0;
@@ -161,42 +151,36 @@ int watch(int maximumChanges, double timeoutSeconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    commandline::Program program("snapfold-settings",
+                                 "Shows the settings snapshot the hook library loads, changes a setting as the "
+                                 "settings page does (rewrite, then the settings-changed notification), and watches "
+                                 "a live snapshot follow changes made elsewhere.");
+    auto& app = program.app();
     std::string library;
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--device-root" && i + 1 < args.size()) {
-            foundation::setDeviceRoot(args[++i]);
-        } else if (args[i] == "--library" && i + 1 < args.size()) {
-            library = args[++i];
-        } else if (args[i] == "-h" || args[i] == "--help") {
-            return usage();
-        } else {
-            rest.push_back(args[i]);
-        }
-    }
-    if (rest.empty()) return usage();
-    std::fprintf(stderr, "snapfold-settings: device root %s\n", foundation::deviceRoot().c_str());
+    app.add_option("--library", library, "the hook library to load (default: the installed one, else the built one)")
+        ->type_name("PATH");
 
-    const std::string& command = rest[0];
-    if (command == "set" && rest.size() == 3) return changeSetting(rest[1], &rest[2]);
-    if (command == "unset" && rest.size() == 2) return changeSetting(rest[1], nullptr);
-    if (command == "file" && rest.size() == 1) return printFile();
-    if (command == "show" && rest.size() == 1) return loadHookLibrary(library) ? showSnapshot() : 1;
-    if (command == "watch") {
-        int changes = 0;
-        double timeout = 0;
-        for (std::size_t i = 1; i < rest.size(); ++i) {
-            if (rest[i] == "--changes" && i + 1 < rest.size()) {
-                changes = std::atoi(rest[++i].c_str());
-            } else if (rest[i] == "--timeout" && i + 1 < rest.size()) {
-                timeout = std::atof(rest[++i].c_str());
-            } else {
-                return usage();
-            }
-        }
-        return loadHookLibrary(library) ? watch(changes, timeout) : 1;
-    }
-    std::fprintf(stderr, "snapfold-settings: unknown command or wrong arguments: %s\n", command.c_str());
-    return usage();
+    auto* show = program.command("show", "load the hook library and print the snapshot it holds");
+    std::string key, value;
+    auto* set = program.command("set", "change a setting (isEnabled true|false, albumName NAME), then notify");
+    set->add_option("key", key, "isEnabled or albumName")->required();
+    set->add_option("value", value, "the new value")->required();
+    auto* unset = program.command("unset", "remove a setting, then notify");
+    unset->add_option("key", key, "isEnabled or albumName")->required();
+    auto* file = program.command("file", "print the settings file as stored");
+    int changes = 0;
+    double timeout = 0;
+    auto* watching = program.command("watch", "load the hook library and print its snapshot after every settings "
+                                              "change, until N changes or the timeout");
+    watching->add_option("--changes", changes, "stop after N changes")->type_name("N")->check(commandline::wholeNumberFrom(1));
+    watching->add_option("--timeout", timeout, "stop after SECONDS")->type_name("SECONDS")->check(commandline::positiveNumber());
+    app.require_subcommand(1);
+
+    if (auto exit = program.parse(argc, argv)) return *exit;
+    std::fprintf(stderr, "snapfold-settings: device root %s\n", foundation::deviceRoot().c_str());
+    if (*set) return changeSetting(key, &value);
+    if (*unset) return changeSetting(key, nullptr);
+    if (*file) return printFile();
+    if (*show) return loadHookLibrary(library) ? showSnapshot() : 1;
+    return loadHookLibrary(library) ? watch(changes, timeout) : 1;
 }
