@@ -15,6 +15,26 @@ constexpr const char* kAlbumWarning =
     "only available on iOS 5.0 or later.               "
     "ASSET cannot be saved to album!";
 
+// A creation that answers no group most often means that another save (in
+// this process or another) created the album between this call's enumeration
+// and its creation request. So the user albums are looked up once more, by the
+// same rule: the first match receives the asset; when there is still none,
+// the add-result callback is given no group and reports the category error,
+// as a creation answered with no group always did.
+void addToAlbumCreatedMeanwhile(std::shared_ptr<ALAssetsLibrary> library, std::string albumName, NSURLRef assetURL,
+                                CompletionBlock completion, FailureBlock failure) {
+    auto handled = std::make_shared<bool>(false);
+    auto lookUp = [library, albumName = std::move(albumName), assetURL, completion, failure, handled](
+                      ALAssetsGroupRef group, bool* stop) {
+        if (*handled || (group && !albumNameMatches(albumName, groupName(group)))) return;
+        *handled = true;
+        library->assetForURL(assetURL, _assetForURLResultBlockWithGroup(*library, group, assetURL, completion, failure),
+                             failure);
+        *stop = true;
+    };
+    library->enumerateGroupsWithTypes(assets::ALAssetsGroupAlbum, std::move(lookUp), failure);
+}
+
 }  // namespace
 
 assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(ALAssetsLibrary&,
@@ -64,11 +84,15 @@ void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName
             std::weak_ptr<ALAssetsLibrary> weakLibrary = library;
             if (library->respondsToSelector(assets::kAddAssetsGroupAlbumWithName.sel())) {
                 // The creation callback holds the library object only weakly.
-                auto albumCreated = [assetURL, completion, failure, weakLibrary](ALAssetsGroupRef newGroup) {
-                    assets::ALAssetsLibraryAssetForURLResultBlock addResult;
-                    if (auto strong = weakLibrary.lock())
-                        addResult = _assetForURLResultBlockWithGroup(*strong, newGroup, assetURL, completion, failure);
-                    if (auto strong = weakLibrary.lock()) strong->assetForURL(assetURL, std::move(addResult), failure);
+                auto albumCreated = [albumName, assetURL, completion, failure, weakLibrary](ALAssetsGroupRef newGroup) {
+                    auto strong = weakLibrary.lock();
+                    if (!strong) return;
+                    if (!newGroup) {
+                        addToAlbumCreatedMeanwhile(std::move(strong), albumName, assetURL, completion, failure);
+                        return;
+                    }
+                    auto addResult = _assetForURLResultBlockWithGroup(*strong, newGroup, assetURL, completion, failure);
+                    strong->assetForURL(assetURL, std::move(addResult), failure);
                 };
                 library->addAssetsGroupAlbumWithName(albumName, std::move(albumCreated), failure);
             } else {

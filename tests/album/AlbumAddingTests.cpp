@@ -124,6 +124,29 @@ TEST_F(AlbumAddingTest, CreationAnsweredWithNoGroupReportsTheCategoryError) {
     EXPECT_NE(error.localizedDescription().find(url->absoluteString() + "."), std::string::npos);
 }
 
+// Saves started together into an album nobody has made yet each ask for it;
+// all but the first creation answer no group, because the album now exists.
+// Each of those looks the album up again and lands there.
+TEST_F(AlbumAddingTest, QuickSavesIntoANewAlbumAllLandInIt) {
+    constexpr int kSaves = 12;
+    std::vector<NSURLRef> urls;
+    for (int i = 0; i < kSaves; ++i) urls.push_back(writeAsset(i + 1));
+    std::vector<std::shared_ptr<Outcome>> outcomes;
+    for (const auto& url : urls) {
+        outcomes.push_back(Outcome::make());
+        addAssetURL(*library, url, "Quick", Outcome::completionOf(outcomes.back()),
+                    Outcome::failureOf(outcomes.back()));
+    }
+    for (const auto& outcome : outcomes) {
+        ASSERT_TRUE(outcome->waitForReport());
+        EXPECT_EQ(outcome->completions.size(), 1u);
+        EXPECT_TRUE(outcome->failures.empty()) << outcome->failures[0]->localizedDescription();
+    }
+    auto quick = albumsNamed("Quick");
+    ASSERT_EQ(quick.size(), 1u);
+    EXPECT_EQ(quick[0].assets, kSaves);
+}
+
 TEST_F(AlbumAddingTest, AGroupThatRefusesTheAssetReportsTheCategoryError) {
     createAlbum("Locked");
     AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
