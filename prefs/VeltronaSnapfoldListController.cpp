@@ -3,6 +3,7 @@
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/CoreFoundationVersion.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UISwitch.h"
@@ -39,6 +40,29 @@ bool keepUnreadableCopy(const fs::path& file) {
     }
     NSLog("Snapfold: the settings file could not be read; it was kept as %@", copy.filename().string());
     return true;
+}
+
+// Reads the file, sets the one key and replaces the file atomically, so that
+// readers see the old file or the new one. The settings file's lock is held
+// from the read to the replacement: another writer (the settings tool, a
+// second Settings app) changing another key meanwhile would otherwise have its
+// change written over. Failures are logged; the caller posts all the same.
+void writeSetting(const fs::path& file, const std::string& key, foundation::PlistValue value) {
+    auto lock = foundation::FileLock::acquire(file);
+    if (!lock) {
+        NSLog("Snapfold: cannot lock the settings file: %@", lock.error().message);
+        return;
+    }
+    foundation::NSDictionary settings;
+    auto existing = foundation::readPropertyListFile(file);
+    if (existing && existing->isDictionary()) {
+        settings = std::move(*existing.value().dictionary());
+    } else if (existing || existing.error().code != foundation::ErrorCode::NotFound) {
+        if (!keepUnreadableCopy(file)) return;
+    }
+    settings.insert_or_assign(key, std::move(value));
+    if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
+        NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
 }
 
 }  // namespace
@@ -89,23 +113,9 @@ void VeltronaSnapfoldListController::setPreferenceValue(std::optional<foundation
               std::string(!key ? "no key" : "no value"));
         return;
     }
-    fs::path file = foundation::hostPath(snapfold::prefs::kSettingsFilePath);
-
-    // 1. Start from every entry of the file as it is now.
-    foundation::NSDictionary settings;
-    auto existing = foundation::readPropertyListFile(file);
-    if (existing && existing->isDictionary()) {
-        settings = std::move(*existing.value().dictionary());
-    } else if (existing || existing.error().code != foundation::ErrorCode::NotFound) {
-        if (!keepUnreadableCopy(file)) return;
-    }
-    // 2. Set the one key.
-    settings.insert_or_assign(*key, std::move(*value));
-    // 3. Replace the file atomically: readers see the old or the new file.
-    if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
-        NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
-    // 4. Tell every process that has loaded the hook library, even when the
-    //    write failed: they then reread an unchanged file.
+    writeSetting(foundation::hostPath(snapfold::prefs::kSettingsFilePath), *key, std::move(*value));
+    // Every process that has loaded the hook library is told, even when the
+    // write failed: they then reread an unchanged file.
     auto notification = specifier->stringPropertyForKey("PostNotification");
     if (!notification || notification->empty()) {
         NSLog("Snapfold: row %@ names no PostNotification; nothing posted", specifier->identifier());

@@ -5,6 +5,7 @@
 #include "hosts/command-line/CommandLine.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -79,6 +80,13 @@ int printFile() {
 
 int changeSetting(const std::string& key, const std::string* text) {
     auto file = foundation::hostPath(kSettingsPathForPages);
+    // Held from the read to the replacement, as the settings page holds it, so
+    // that a change another writer makes meanwhile is not written over.
+    auto lock = foundation::FileLock::acquire(file);
+    if (!lock) {
+        std::fprintf(stderr, "snapfold-settings: %s\n", lock.error().message.c_str());
+        return 1;
+    }
     foundation::PlistValue settings{foundation::NSDictionary{}};
     if (auto existing = foundation::readPropertyListFile(file); existing && existing->isDictionary()) {
         settings = std::move(existing).value();

@@ -1,9 +1,11 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/PlistNodes.h"
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -238,11 +240,7 @@ ErrorOr<PlistValue> fromNode(plist_t node, int depth) {
         std::free(value);
         return PlistValue(std::move(bytes));
     }
-    case PLIST_DATE: {
-        int32_t seconds = 0, microseconds = 0;
-        plist_get_date_val(node, &seconds, &microseconds);
-        return PlistValue(PlistDate{seconds + microseconds / 1e6});
-    }
+    case PLIST_DATE: return PlistValue(PlistDate{detail::dateNodeSeconds(node)});
     case PLIST_UID: {
         uint64_t value = 0;
         plist_get_uid_val(node, &value);
@@ -294,11 +292,7 @@ plist_t toNode(const PlistValue& value) {
         const auto& bytes = *value.data();
         return plist_new_data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
-    case Type::Date: {
-        double seconds = value.date()->secondsSinceReferenceDate;
-        double whole = std::floor(seconds);
-        return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>((seconds - whole) * 1e6));
-    }
+    case Type::Date: return detail::newDateNode(value.date()->secondsSinceReferenceDate);
     case Type::Array: {
         plist_t node = plist_new_array();
         for (const auto& item : *value.array()) plist_array_append_item(node, toNode(item));
