@@ -10,6 +10,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -197,6 +198,7 @@ int importImage(ALAssetsLibrary& library, const std::string& file, const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the app
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t next = 0;
     if (next < args.size() && args[next] == "--device-root") {

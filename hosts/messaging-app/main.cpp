@@ -10,6 +10,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/springboard/SBBulletinBannerController.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -115,6 +116,7 @@ int interactive() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the app
     Options options;
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t i = 0;

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -161,6 +162,7 @@ int watch(int maximumChanges, double timeoutSeconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the app
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string library;
     std::vector<std::string> rest;
