@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -151,14 +152,25 @@ std::vector<std::optional<AssetRecord>> recordsFor(const std::vector<UnlistedFil
 }  // namespace
 
 foundation::ErrorOr<AdoptionCount> adoptUnlistedMedia(sql::Database& database, const fs::path& deviceRoot) {
+    // The files are checked before the write lock is taken, so that a long
+    // rebuild keeps other processes' saves waiting only for the inserts.
+    // Media files are never rewritten in place, so a check stays true.
+    auto candidates = TRY(unlistedFiles(database, deviceRoot));
+    if (candidates.empty()) return AdoptionCount{};
+    auto candidateRecords = recordsFor(candidates);
+    std::unordered_map<std::string, std::optional<AssetRecord>> checked;
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        checked.emplace(candidates[i].devicePath, std::move(candidateRecords[i]));
+
+    // Listed again under the lock: another process may have added some of
+    // them meanwhile, and a file placed since is checked now.
     auto transaction = TRY(sql::WriteTransaction::begin(database));
     auto unlisted = TRY(unlistedFiles(database, deviceRoot));
-    auto records = recordsFor(unlisted);
     AdoptionCount count;
     std::int64_t nextNumber = 1;
-    for (std::size_t i = 0; i < unlisted.size(); ++i) {
-        const auto& file = unlisted[i];
-        const auto& record = records[i];
+    for (const auto& file : unlisted) {
+        auto known = checked.find(file.devicePath);
+        auto record = known != checked.end() ? known->second : recordFor(file);
         if (!record) {
             foundation::NSLog("Photo library: %s is not a photo or movie it can show; left as it is, not listed",
                               file.devicePath);

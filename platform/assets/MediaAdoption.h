@@ -16,11 +16,13 @@ struct AdoptionCount {
     int unreadable = 0;  // not a photo or movie the library can show: left where they are, unlisted
 };
 
-// Holding the index's write lock for the whole walk (so no writer can place a
-// file in between, and a second process doing the same sees the rows this
-// one committed), lists every unlisted media file, in file-number order, as a
-// new asset at the end of the saved-photos group, and moves the file-number
-// counter past them. The rows are committed together or not at all.
+// Lists every unlisted media file, in file-number order, as a new asset at
+// the end of the saved-photos group, and moves the file-number counter past
+// them. The files are checked first, without a lock; the list is then made
+// again and the rows inserted while holding the index's write lock, so that
+// a writer's placed file is seen with its row, and a second process doing
+// the same sees the rows this one committed. The rows are committed together
+// or not at all.
 foundation::ErrorOr<AdoptionCount> adoptUnlistedMedia(sql::Database& database, const std::filesystem::path& deviceRoot);
 
 }  // namespace assets
