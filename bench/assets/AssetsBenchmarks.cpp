@@ -6,20 +6,25 @@
 //   the album must stay cheap next to the add itself.
 // - A durable write of a photo of about 2 MB (decode check, temporary file,
 //   flush, rename, index commit).
+// - Opening a library of 1,000 photos whose index was lost, which rebuilds
+//   the index from the media files, next to opening it with its index.
 //
 // The libraries live in a folder below the system's temporary folder, on a
 // real disk, so that the flushes cost what they cost.
 #include "platform/assets/AssetRecords.h"
 #include "platform/assets/AssetsLibrary.h"
 #include "platform/assets/PhotoStore.h"
+#include "platform/assets/StoreLayout.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/imageio/ImageCodecs.h"
+#include "tools/SampleJpegWriter.h"
 #include "tools/SyntheticPhoto.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <map>
 #include <unistd.h>
@@ -157,6 +162,48 @@ BENCHMARK(BM_WriteTwoMegabytePng)
     ->UseRealTime()
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// A device root holding 1,000 camera photos of 1600x1200 (hard links to one
+// JPEG, so the disk holds it once) and nothing else.
+const fs::path& thousandPhotoLibrary() {
+    static const fs::path* root = [] {
+        auto* made = new fs::path(benchmarkFolder() / "rebuild");
+        fs::path original = *made / "original.jpg";
+        fs::create_directories(*made);
+        auto jpeg = sampleimages::encodeJpeg(sampleimages::makePhotoLikeImage(1600, 1200, imageio::PixelFormat::RGB8, 5), 90);
+        std::ofstream(original, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
+                                                        static_cast<std::streamsize>(jpeg.size()));
+        for (int number = 1; number <= 1000; ++number) {
+            fs::path file = hostPathIn(*made, mediaDevicePath(number, "JPG"));
+            fs::create_directories(file.parent_path());
+            fs::create_hard_link(original, file);
+        }
+        return made;
+    }();
+    return *root;
+}
+
+void removeIndex(const fs::path& root) {
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(hostPathIn(root, kDatabaseDevicePath).string() + suffix);
+}
+
+// state.range(0): 1 when the index is lost before each open, 0 when it is kept.
+void BM_OpenLibraryOfThousandPhotos(benchmark::State& state) {
+    const fs::path& root = thousandPhotoLibrary();
+    bool rebuild = state.range(0) == 1;
+    removeIndex(root);
+    if (!PhotoStore::open(root)->prepare().ok()) state.SkipWithError("the first open failed");
+    for (auto _ : state) {
+        if (rebuild) {
+            state.PauseTiming();
+            removeIndex(root);
+            state.ResumeTiming();
+        }
+        auto store = PhotoStore::open(root);
+        if (!store->prepare().ok() || store->numberOfAssets(1).value() != 1000) state.SkipWithError("not rebuilt");
+    }
+}
+BENCHMARK(BM_OpenLibraryOfThousandPhotos)->ArgName("rebuild")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

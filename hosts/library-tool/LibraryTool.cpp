@@ -11,6 +11,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -183,6 +184,7 @@ int importImage(ALAssetsLibrary& library, const std::string& file, const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the program
     commandline::Program program("snapfold-library",
                                  "Looks into the photo library of a device root, and changes it, through the same "
                                  "library objects an app uses.");

@@ -11,6 +11,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/springboard/SBBulletinBannerController.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -101,6 +102,7 @@ int interactive() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the program
     commandline::Program program("WhatsApp", "The messaging app as far as saving media goes: it lets the injector "
                                              "load the tweaks whose filters match, then saves what the user asks.");
     auto& app = program.app();

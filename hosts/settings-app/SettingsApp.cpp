@@ -19,6 +19,7 @@
 #include "platform/uikit/OpenedURLLog.h"
 #include "platform/uikit/UIApplication.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -213,6 +214,7 @@ int printOpenedURLs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the app
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string entryLabel = "Snapfold";
     std::vector<std::string> pages;

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -159,6 +160,7 @@ int watch(int maximumChanges, double timeoutSeconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the program
     commandline::Program program("snapfold-settings",
                                  "Shows the settings snapshot the hook library loads, changes a setting as the "
                                  "settings page does (rewrite, then the settings-changed notification), and watches "

@@ -1,7 +1,9 @@
-// Opening the photo store: the connection, the schema, and the cleaning of
-// what crashed writers left behind.
+// Opening the photo store: the connection, the schema, an index that is lost
+// or unreadable, and what crashed writers left behind.
 #include "platform/assets/PhotoStore.h"
 
+#include "platform/assets/IndexRecovery.h"
+#include "platform/assets/MediaAdoption.h"
 #include "platform/assets/PhotoStoreSchema.h"
 #include "platform/assets/SqliteDatabase.h"
 #include "platform/assets/StoreLayout.h"
@@ -12,7 +14,6 @@
 #include <map>
 #include <thread>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -42,6 +43,18 @@ ErrorOr<void> enableWriteAheadLog(sql::Database& database) {
         if (row.error().code != foundation::ErrorCode::Unavailable || attempt >= 100) return row.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+// Opens the index file (creating it when absent) and brings its schema up to
+// date.
+ErrorOr<std::unique_ptr<sql::Database>> openIndex(const fs::path& databaseFile, std::chrono::milliseconds busyTimeout) {
+    auto database = TRY(sql::Database::open(databaseFile, busyTimeout));
+    if (auto wal = enableWriteAheadLog(*database); !wal) return wal.error();
+    // FULL: a committed asset survives a power loss, not only a crash.
+    if (auto settings = database->execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON"); !settings)
+        return settings.error();
+    if (auto migrated = migrateSchema(*database); !migrated) return migrated.error();
+    return database;
 }
 
 }  // namespace
@@ -98,63 +111,67 @@ ErrorOr<void> PhotoStore::openLocked() {
         if (ec) return foundation::makeError(foundation::ErrorCode::IOError,
                                              "cannot create " + hostPath(folder).string() + ": " + ec.message());
     }
-    auto opened = sql::Database::open(databaseFile_, busyTimeout_);
+    if (hasCompanionsWithoutIndex(databaseFile_)) {
+        if (auto moved = moveOrphanedCompanionsAside(); !moved) return moved;
+    }
+    auto opened = openIndex(databaseFile_, busyTimeout_);
+    if (!opened && opened.error().code == foundation::ErrorCode::Malformed)
+        opened = moveUnreadableIndexAsideAndOpenAnew(opened.error());
     if (!opened) return opened.error();
-    auto database = std::move(opened).value();
-    auto wal = enableWriteAheadLog(*database);
-    if (!wal) return wal;
-    // FULL: a committed asset survives a power loss, not only a crash.
-    auto settings = database->execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
-    if (!settings) return settings;
-    auto migrated = migrateSchema(*database);
-    if (!migrated) return migrated;
-
-    database_ = std::move(database);
+    database_ = std::move(opened).value();
     cleanLeftoversLocked();
     return {};
 }
 
+ErrorOr<void> PhotoStore::moveOrphanedCompanionsAside() {
+    auto lock = TRY(IndexRecoveryLock::acquire(databaseFile_));
+    // Another process may have dealt with them while this one waited.
+    if (!hasCompanionsWithoutIndex(databaseFile_)) return {};
+    auto aside = TRY(moveIndexAside(databaseFile_));
+    foundation::NSLog("Photo library: the index at %s is missing; its log moved aside to %s", databaseFile_.string(),
+                      aside.string());
+    return {};
+}
+
+ErrorOr<std::unique_ptr<sql::Database>> PhotoStore::moveUnreadableIndexAsideAndOpenAnew(
+    const foundation::Error& whyUnreadable) {
+    auto lock = TRY(IndexRecoveryLock::acquire(databaseFile_));
+    // Another process may have moved it aside and started a new index while
+    // this one waited; then that new index is the one to use.
+    auto again = openIndex(databaseFile_, busyTimeout_);
+    if (again || again.error().code != foundation::ErrorCode::Malformed) return again;
+    auto aside = TRY(moveIndexAside(databaseFile_));
+    foundation::NSLog("Photo library: the index at %s cannot be opened (%s); moved aside to %s and rebuilt from the "
+                      "media files",
+                      databaseFile_.string(), whyUnreadable.message, aside.string());
+    return openIndex(databaseFile_, busyTimeout_);
+}
+
 void PhotoStore::cleanLeftoversLocked() {
+    // 1. Temporaries whose writer is gone: the only files the library ever
+    //    deletes, known by their name. A live writer's temporary is left
+    //    alone: it is about to become a media file.
     std::error_code ec;
     int removed = 0;
-
-    // 1. Temporaries whose writer is gone. A live writer's temporary is left
-    //    alone: it is about to become a media file.
     for (const auto& entry : fs::directory_iterator(hostPath(kIncomingDevicePath), ec)) {
         auto writer = temporaryFileWriter(entry.path().filename().string());
         if (writer && !processIsAlive(*writer) && ::unlink(entry.path().c_str()) == 0) ++removed;
     }
+    if (removed > 0) foundation::NSLog("Photo library: removed %d temporary file(s) of interrupted writes", removed);
 
-    // 2. Media files without a row. A writer moves its file into place and
-    //    commits its row while holding the write lock, so with the lock held
-    //    here every file is either committed or left by a writer that died.
-    auto transaction = sql::WriteTransaction::begin(*database_);
-    if (!transaction) {
-        foundation::NSLog("Photo library: leftover media not checked, the library is busy: %s",
-                          transaction.error().message);
-        return;
+    // 2. Media files the index does not list become assets again: all of
+    //    them when the index was lost, or the file of a writer that died
+    //    just before its commit.
+    auto adopted = adoptUnlistedMedia(*database_, deviceRoot_);
+    if (!adopted) {
+        // They stay on disk, and the next open tries again.
+        foundation::NSLog("Photo library: media files the index does not list were not added: %s",
+                          adopted.error().message);
+    } else if (adopted->adopted > 0) {
+        cachedGroups_.reset();
+        foundation::NSLog("Photo library: added %d media file(s) the index did not list to the camera roll",
+                          adopted->adopted);
     }
-    std::unordered_set<std::string> known;
-    {
-        auto paths = database_->prepare("SELECT file_path FROM assets");
-        if (!paths) return;
-        auto row = paths->step();
-        for (; row && row.value(); row = paths->step()) known.insert(paths->columnText(0));
-        if (!row) return;  // Without the full list no file can be judged an orphan.
-    }
-    fs::path dcim = hostPath(kDCIMDevicePath);
-    for (const auto& folder : fs::directory_iterator(dcim, ec)) {
-        std::string folderName = folder.path().filename().string();
-        if (!isCameraFolderName(folderName) || !folder.is_directory(ec)) continue;
-        for (const auto& file : fs::directory_iterator(folder.path(), ec)) {
-            std::string name = file.path().filename().string();
-            if (!isMediaFileName(name) || !file.is_regular_file(ec)) continue;
-            std::string devicePath = std::string(kDCIMDevicePath) + "/" + folderName + "/" + name;
-            if (!known.count(devicePath) && ::unlink(file.path().c_str()) == 0) ++removed;
-        }
-    }
-    transaction->rollback();  // Nothing was written; just give the lock back.
-    if (removed > 0) foundation::NSLog("Photo library: removed %d leftover file(s) of interrupted writes", removed);
 }
 
 }  // namespace assets

@@ -7,12 +7,16 @@
 // Crash safety. A new media file is written under a temporary name that
 // carries the writer's process id, flushed, and then, inside one write
 // transaction, moved to its final name, its folder flushed, and its row
-// committed. So a file without a row can only be left by a writer that died
-// inside that transaction, and a reader holding the write lock can never see
-// a live writer's file half way. Opening the library removes both kinds of
-// leftovers: temporaries of processes that no longer exist, and media files
-// without a row (found while holding the write lock). A row is never
-// committed before its file is on disk.
+// committed. A row is never committed before its file is on disk, and a
+// reader holding the write lock never sees a live writer's file half way.
+//
+// The library never loses a finished photo. Opening it deletes only
+// temporaries of processes that no longer exist; a media file without a row
+// (a writer died just before its commit, or the index was lost) becomes an
+// asset of the saved-photos group again, found while holding the write lock
+// so that two processes opening at once add it once. An index that cannot be
+// opened is moved aside, never deleted, and a new one is built from the
+// media files. Album memberships live only in the index and go with it.
 //
 // The store's methods are thread-safe (one connection, guarded by a mutex)
 // and synchronous; the library objects run them on the store's work queue.
@@ -83,8 +87,9 @@ public:
     foundation::DispatchQueue& workQueue() { return *workQueue_; }
 
     // Opens the index when it is not open, or again when its file has been
-    // removed or replaced since: creates or migrates the schema and cleans
-    // leftovers of crashed writers. Every other method calls it first.
+    // removed or replaced since: moves an unreadable index aside, creates or
+    // migrates the schema, removes temporaries of crashed writers and lists
+    // media files the index does not. Every other method calls it first.
     ErrorOr<void> prepare();
 
     // Every group, in creation order (the saved-photos group first). The list
@@ -153,6 +158,8 @@ private:
     ErrorOr<AssetRecord> commitMedia(const std::filesystem::path& temporary, MediaRow row, MediaWriteOptions options);
     ErrorOr<void> openLocked();
     ErrorOr<void> ensureOpenLocked();
+    ErrorOr<void> moveOrphanedCompanionsAside();
+    ErrorOr<std::unique_ptr<sql::Database>> moveUnreadableIndexAsideAndOpenAnew(const foundation::Error& whyUnreadable);
     void cleanLeftoversLocked();
 
     std::filesystem::path deviceRoot_;

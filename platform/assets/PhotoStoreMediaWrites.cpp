@@ -2,6 +2,7 @@
 // then (under the write lock) final name, folder flush, row, commit.
 #include "platform/assets/PhotoStore.h"
 
+#include "platform/assets/AssetRows.h"
 #include "platform/assets/AssetURL.h"
 #include "platform/assets/DurableFiles.h"
 #include "platform/assets/ReferenceDate.h"
@@ -43,10 +44,6 @@ void notifyStep(PhotoStore::WriteStep step) {
         observer = state.observer;
     }
     if (observer) observer(step);
-}
-
-ErrorOr<std::int64_t> savedPhotosGroupId(sql::Database& database) {
-    return database.queryInteger("SELECT id FROM groups WHERE type = 16");
 }
 
 }  // namespace
@@ -117,9 +114,9 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
                        std::move(row.metadataPropertyList), secondsSinceReferenceDateNow(), row.byteSize};
     auto abandon = [&](foundation::Error error) -> ErrorOr<AssetRecord> {
         transaction->rollback();
-        // Only a file known to have no row is removed; when the index cannot
-        // say, the file stays, and the next open that finds it without a row
-        // removes it under the write lock.
+        // Only this write's own file, known to have no row, is removed; when
+        // the index cannot say, the file stays, and the next open that finds
+        // it without a row adds it to the camera roll.
         auto lookup = database_->prepare("SELECT COUNT(*) FROM assets WHERE uuid = ?");
         if (lookup) {
             lookup->bind(1, record.uuid);
@@ -137,43 +134,10 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
 
     // 3. The row, its place at the end of the saved-photos group, and the
     //    counter past the number used, all in the one transaction.
-    auto savedPhotos = savedPhotosGroupId(*database_);
-    if (!savedPhotos) return abandon(savedPhotos.error());
-    {
-        auto insert = database_->prepare(
-            "INSERT INTO assets (uuid, kind, file_path, extension, orientation, metadata, created, byte_size) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-        if (!insert) return abandon(insert.error());
-        insert->bind(1, record.uuid)
-            .bind(2, static_cast<std::int64_t>(record.kind))
-            .bind(3, record.devicePath)
-            .bind(4, record.extension)
-            .bind(5, record.orientation)
-            .bindReal(7, record.createdSinceReferenceDate)
-            .bind(8, record.byteSize);
-        if (record.metadataPropertyList.empty()) {
-            insert->bindNull(6);
-        } else {
-            insert->bindBlob(6, std::span(reinterpret_cast<const std::uint8_t*>(record.metadataPropertyList.data()),
-                                          record.metadataPropertyList.size()));
-        }
-        if (auto inserted = insert->run(); !inserted) return abandon(inserted.error());
-    }
-    record.id = database_->lastInsertRowId();
-    {
-        auto member = database_->prepare(
-            "INSERT INTO memberships (group_id, asset_id, position) "
-            "VALUES (?1, ?2, (SELECT COALESCE(MAX(position), 0) + 1 FROM memberships WHERE group_id = ?1))");
-        if (!member) return abandon(member.error());
-        member->bind(1, savedPhotos.value()).bind(2, record.id);
-        if (auto inserted = member->run(); !inserted) return abandon(inserted.error());
-    }
-    {
-        auto advance = database_->prepare("UPDATE counters SET value = ? WHERE name = 'next_file_number'");
-        if (!advance) return abandon(advance.error());
-        advance->bind(1, number + 1);
-        if (auto advanced = advance->run(); !advanced) return abandon(advanced.error());
-    }
+    auto inserted = insertAssetIntoSavedPhotos(*database_, record);
+    if (!inserted) return abandon(inserted.error());
+    record.id = inserted.value();
+    if (auto advanced = advanceFileNumberCounter(*database_, number + 1); !advanced) return abandon(advanced.error());
     if (auto committed = transaction->commit(); !committed) return abandon(committed.error());
     return record;
 }

@@ -1,5 +1,7 @@
 #include "platform/assets/SqliteDatabase.h"
 
+#include "platform/foundation/NSLog.h"
+
 #include <sqlite3.h>
 
 namespace assets::sql {
@@ -7,44 +9,56 @@ namespace assets::sql {
 using foundation::ErrorCode;
 using foundation::makeError;
 
-Statement::Statement(Statement&& other) noexcept : database_(other.database_), statement_(other.statement_) {
+Statement::Statement(Statement&& other) noexcept
+    : database_(other.database_),
+      sql_(std::move(other.sql_)),
+      statement_(other.statement_),
+      bindError_(std::move(other.bindError_)) {
     other.statement_ = nullptr;
 }
 
 Statement::~Statement() {
-    if (!statement_) return;
-    sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
+    if (statement_) database_->giveBack(std::move(sql_), statement_);
+}
+
+void Statement::keepBindResult(int resultCode, int index) {
+    if (resultCode == SQLITE_OK || bindError_) return;
+    bindError_ = Database::errorFor(resultCode, "bind parameter " + std::to_string(index) + ": " +
+                                                    sqlite3_errmsg(sqlite3_db_handle(statement_)));
 }
 
 Statement& Statement::bind(int index, std::int64_t value) {
-    sqlite3_bind_int64(statement_, index, value);
+    keepBindResult(sqlite3_bind_int64(statement_, index, value), index);
     return *this;
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
-    sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    keepBindResult(sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8),
+                   index);
     return *this;
 }
 
 Statement& Statement::bindReal(int index, double value) {
-    sqlite3_bind_double(statement_, index, value);
+    keepBindResult(sqlite3_bind_double(statement_, index, value), index);
     return *this;
 }
 
 Statement& Statement::bindBlob(int index, std::span<const std::uint8_t> bytes) {
     // A zero-length blob is still a blob, not NULL.
     static const std::uint8_t empty = 0;
-    sqlite3_bind_blob64(statement_, index, bytes.empty() ? &empty : bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+    keepBindResult(
+        sqlite3_bind_blob64(statement_, index, bytes.empty() ? &empty : bytes.data(), bytes.size(), SQLITE_TRANSIENT),
+        index);
     return *this;
 }
 
 Statement& Statement::bindNull(int index) {
-    sqlite3_bind_null(statement_, index);
+    keepBindResult(sqlite3_bind_null(statement_, index), index);
     return *this;
 }
 
 ErrorOr<bool> Statement::step() {
+    if (bindError_) return *bindError_;
     int result = sqlite3_step(statement_);
     if (result == SQLITE_ROW) return true;
     if (result == SQLITE_DONE) return false;
@@ -85,14 +99,25 @@ ErrorOr<std::unique_ptr<Database>> Database::open(const std::filesystem::path& f
         sqlite3_close_v2(handle);
         return errorFor(result, "cannot open " + file.string() + ": " + message);
     }
-    sqlite3_extended_result_codes(handle, 1);
-    sqlite3_busy_timeout(handle, static_cast<int>(busyTimeout.count()));
-    return std::unique_ptr<Database>(new Database(handle));
+    auto database = std::unique_ptr<Database>(new Database(handle));
+    if (sqlite3_extended_result_codes(handle, 1) != SQLITE_OK ||
+        sqlite3_busy_timeout(handle, static_cast<int>(busyTimeout.count())) != SQLITE_OK)
+        return database->lastError("set up the connection to " + file.string());
+    return database;
 }
 
 Database::~Database() {
-    for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+    for (auto& [sql, statement] : idleStatements_) sqlite3_finalize(statement);
     sqlite3_close_v2(handle_);
+}
+
+void Database::giveBack(std::string sql, sqlite3_stmt* statement) {
+    // The reset's result repeats the last step's error, which that step
+    // already reported.
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    auto [slot, kept] = idleStatements_.try_emplace(std::move(sql), statement);
+    if (!kept) sqlite3_finalize(statement);
 }
 
 ErrorOr<void> Database::execute(std::string_view sql) {
@@ -107,15 +132,18 @@ ErrorOr<void> Database::execute(std::string_view sql) {
 
 ErrorOr<Statement> Database::prepare(std::string_view sql) {
     std::string key(sql);
-    auto it = statements_.find(key);
-    if (it == statements_.end()) {
-        sqlite3_stmt* statement = nullptr;
-        int result = sqlite3_prepare_v3(handle_, key.data(), static_cast<int>(key.size()), SQLITE_PREPARE_PERSISTENT,
-                                        &statement, nullptr);
-        if (result != SQLITE_OK) return lastError("prepare");
-        it = statements_.emplace(std::move(key), statement).first;
+    if (auto idle = idleStatements_.find(key); idle != idleStatements_.end()) {
+        sqlite3_stmt* statement = idle->second;
+        idleStatements_.erase(idle);
+        return Statement(*this, std::move(key), statement);
     }
-    return Statement(*this, it->second);
+    sqlite3_stmt* statement = nullptr;
+    int result = sqlite3_prepare_v3(handle_, key.data(), static_cast<int>(key.size()), SQLITE_PREPARE_PERSISTENT,
+                                    &statement, nullptr);
+    if (result != SQLITE_OK) return lastError("prepare");
+    // Text that holds no statement (only a comment, say) prepares to nothing.
+    if (!statement) return makeError(ErrorCode::InvalidArgument, "no statement in \"" + key + "\"");
+    return Statement(*this, std::move(key), statement);
 }
 
 std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(handle_); }
@@ -186,7 +214,11 @@ ErrorOr<void> WriteTransaction::commit() {
 
 void WriteTransaction::rollback() {
     if (!database_) return;
-    (void)database_->execute("ROLLBACK");
+    // A failed ROLLBACK leaves nothing to do but say so: SQLite has then
+    // rolled the transaction back by itself (an I/O error ends it), or the
+    // connection is unusable and the next statement reports why.
+    if (auto rolledBack = database_->execute("ROLLBACK"); !rolledBack)
+        foundation::NSLog("Photo library: rollback failed: %s", rolledBack.error().message);
     database_ = nullptr;
 }
 

@@ -27,9 +27,16 @@ using foundation::ErrorOr;
 
 class Database;
 
-// A prepared statement borrowed from the database's cache. Binding indexes
-// start at 1, column indexes at 0. When the handle goes away the statement is
-// reset and its bindings cleared, so the next user finds it fresh.
+// A prepared statement, used by this handle alone while it lives: the
+// database's cache hands each of its statements to one handle at a time, and
+// a second live handle for the same SQL text gets a statement of its own.
+// When the handle goes away the statement is reset, its bindings cleared, and
+// it goes back to the cache for the next user. A handle must not outlive its
+// database. Binding indexes start at 1, column indexes at 0.
+//
+// Binding never fails on its own (so binds chain); the first bind SQLite
+// refuses is kept and returned by the next step() or run(), which then do not
+// run the statement.
 class Statement {
 public:
     Statement(Statement&& other) noexcept;
@@ -56,10 +63,14 @@ public:
 
 private:
     friend class Database;
-    Statement(Database& database, sqlite3_stmt* statement) : database_(&database), statement_(statement) {}
+    Statement(Database& database, std::string sql, sqlite3_stmt* statement)
+        : database_(&database), sql_(std::move(sql)), statement_(statement) {}
+    void keepBindResult(int resultCode, int index);
 
     Database* database_;
+    std::string sql_;  // the cache's key
     sqlite3_stmt* statement_;
+    std::optional<foundation::Error> bindError_;
 };
 
 class Database {
@@ -91,10 +102,16 @@ public:
     static foundation::Error errorFor(int resultCode, std::string message);
 
 private:
+    friend class Statement;
     explicit Database(sqlite3* handle) : handle_(handle) {}
+    // Takes back a statement whose handle has gone away.
+    void giveBack(std::string sql, sqlite3_stmt* statement);
 
     sqlite3* handle_;
-    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    // One idle prepared statement per SQL text. A statement in use by a
+    // handle is not in here, so it can never be handed out twice; of two
+    // statements for one text coming back, the second is finalized.
+    std::unordered_map<std::string, sqlite3_stmt*> idleStatements_;
 };
 
 // A write transaction that takes the database's write lock when it begins

@@ -41,6 +41,21 @@ bool isCameraFolderName(std::string_view name) {
     return name.size() > 5 && name.substr(name.size() - 5) == "APPLE" && allDigits(name.substr(0, name.size() - 5));
 }
 
+std::optional<std::int64_t> mediaFileNumber(std::string_view folderName, std::string_view fileName) {
+    if (!isCameraFolderName(folderName) || !isMediaFileName(fileName) || folderName.size() > 12) return std::nullopt;
+    std::int64_t folder = 0;
+    std::from_chars(folderName.data(), folderName.data() + folderName.size() - 5, folder);
+    std::int64_t name = 0;
+    std::from_chars(fileName.data() + 4, fileName.data() + 8, name);
+    if (folder < 100 || name < 1) return std::nullopt;
+    // The folder holds a run of a thousand numbers; within it, at most one
+    // has this name, as names repeat only every 9999 numbers.
+    std::int64_t firstIndex = (folder - 100) * kFilesPerCameraFolder;
+    std::int64_t offset = ((name - 1 - firstIndex % 9999) % 9999 + 9999) % 9999;
+    if (offset >= kFilesPerCameraFolder) return std::nullopt;
+    return firstIndex + offset + 1;
+}
+
 std::string temporaryFileName(pid_t writer, std::uint64_t sequence) {
     return std::to_string(writer) + "-" + std::to_string(sequence) + ".tmp";
 }

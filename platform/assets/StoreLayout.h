@@ -33,6 +33,9 @@ std::string mediaDevicePath(std::int64_t fileNumber, std::string_view extension)
 // letters and digits) and camera folders of the form "100APPLE".
 bool isMediaFileName(std::string_view name);
 bool isCameraFolderName(std::string_view name);
+// The number mediaDevicePath gives this camera folder and file name
+// ("100APPLE", "IMG_0001.PNG" -> 1), or nothing for a name it never gives.
+std::optional<std::int64_t> mediaFileNumber(std::string_view folderName, std::string_view fileName);
 
 // A temporary media file is named "<pid>-<sequence>.tmp" after the process
 // writing it, so that a cleaner can tell a live writer's file from one left

@@ -1,8 +1,8 @@
-// A save that runs out of space (here: a file-size limit, with SIGXFSZ
-// ignored so that the write fails with EFBIG as it would with ENOSPC on a
-// full disk) reaches the failure path: the library reports -3305, the
-// messaging app shows the failure banner, and neither the photo library nor
-// the settings file is harmed.
+// A save that runs out of space (here: a file-size limit, under which the
+// programs, ignoring SIGXFSZ themselves, see the write fail with EFBIG as it
+// would with ENOSPC on a full disk) reaches the failure path: the library
+// reports -3305, the messaging app shows the failure banner and goes on, and
+// neither the photo library nor the settings file is harmed.
 #include "hook/SettingsSnapshot.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "tests/hook/PhotoLibraryContents.h"
@@ -37,11 +37,12 @@ protected:
     }
     void TearDown() override { fs::remove(picture); }
 
-    // Runs a program with files limited to `kilobytes`.
+    // Runs a program with files limited to `kilobytes`, with SIGXFSZ as it
+    // comes (its default action ends the process).
     static testsupport::ProgramResult runLimited(int kilobytes, const fs::path& program,
                                                  const std::vector<std::string>& arguments) {
         std::vector<std::string> shellArguments{
-            "-c", "trap '' XFSZ; ulimit -f " + std::to_string(kilobytes) + "; exec \"$@\"", "limited", program.string()};
+            "-c", "ulimit -f " + std::to_string(kilobytes) + "; exec \"$@\"", "limited", program.string()};
         shellArguments.insert(shellArguments.end(), arguments.begin(), arguments.end());
         return testsupport::runProgram("/bin/bash", shellArguments);
     }
@@ -67,6 +68,7 @@ TEST_F(FullDiskTest, ASaveWithoutSpaceShowsTheFailureAndHarmsNothing) {
 
     // The picture's copy into the app fits under the limit; its PNG does not.
     auto limited = runLimited(64, app, {"save", picture.string()});
+    EXPECT_EQ(limited.exitCode, 1) << "the app reports the failed save, and is not killed: " << limited.errors;
     EXPECT_THAT(limited.output, ::testing::HasSubstr("Sorry, an error occurred and the image could not be"));
     EXPECT_THAT(limited.output, ::testing::Not(::testing::HasSubstr("successfully saved")));
 

@@ -1,6 +1,6 @@
-// What interrupted writes leave behind, and what opening the library cleans:
-// temporaries of writers that died, media files whose row was never
-// committed, and never a file that a live writer is about to commit.
+// What interrupted writes leave behind, and what opening the library does
+// with it: temporaries of writers that died are removed, a media file whose
+// row was never committed is listed again, and nothing else is ever deleted.
 #include "platform/assets/PhotoStore.h"
 #include "platform/assets/StoreLayout.h"
 #include "platform/foundation/DeviceRoot.h"
@@ -55,28 +55,28 @@ protected:
     }
 };
 
-TEST_F(CrashSafetyTest, TemporariesOfDeadWritersAreRemovedAtOpen) {
+TEST_F(CrashSafetyTest, OnlyTemporariesOfDeadWritersAreEverRemoved) {
+    auto url = writePhoto(*library);
     std::string dead = std::string(kIncomingDevicePath) + "/" + temporaryFileName(deadProcessId(), 0);
     std::string live = std::string(kIncomingDevicePath) + "/" + temporaryFileName(::getpid(), 999);
+    std::string strangersTemporary = std::string(kIncomingDevicePath) + "/1-draft.tmp";
     touch(dead);
     touch(live);
+    touch(strangersTemporary);
+    touch("/var/mobile/Media/DCIM/100APPLE/IMG_0002.PNG");  // a media name, but no picture: kept, not listed
+    touch("/var/mobile/Media/DCIM/100APPLE/notes.txt");     // not a media file name: not ours to judge
+    auto photo = pngData(8, 8, 5);
+    touch("/var/mobile/Media/DCIM/101APPLE/IMG_1001.PNG", std::string(photo->begin(), photo->end()));
     openAgain();
     EXPECT_FALSE(exists(dead));
-    EXPECT_TRUE(exists(live));
-    fs::remove(foundation::hostPath(live));
-}
-
-TEST_F(CrashSafetyTest, MediaFilesWithoutARowAreRemovedAtOpenAndOthersKept) {
-    auto url = writePhoto(*library);
-    touch("/var/mobile/Media/DCIM/100APPLE/IMG_0002.PNG");
-    touch("/var/mobile/Media/DCIM/101APPLE/IMG_1001.JPG");
-    touch("/var/mobile/Media/DCIM/100APPLE/notes.txt");  // not a media file name: not ours to judge
-    openAgain();
-    EXPECT_TRUE(exists("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG"));
-    EXPECT_FALSE(exists("/var/mobile/Media/DCIM/100APPLE/IMG_0002.PNG"));
-    EXPECT_FALSE(exists("/var/mobile/Media/DCIM/101APPLE/IMG_1001.JPG"));
-    EXPECT_TRUE(exists("/var/mobile/Media/DCIM/100APPLE/notes.txt"));
+    for (const auto& kept : {live, strangersTemporary, std::string("/var/mobile/Media/DCIM/100APPLE/IMG_0002.PNG"),
+                             std::string("/var/mobile/Media/DCIM/100APPLE/notes.txt")})
+        EXPECT_TRUE(exists(kept)) << kept;
+    // The picture without a row is a photo of the camera roll again.
+    EXPECT_THAT(readIndex().assetFilePaths, ElementsAre("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG",
+                                                        "/var/mobile/Media/DCIM/101APPLE/IMG_1001.PNG"));
     EXPECT_TRUE(assetFor(*library, url));
+    fs::remove(foundation::hostPath(live));
 }
 
 TEST_F(CrashSafetyTest, AFileNameTakenByAStrangerIsSkippedNotOverwritten) {
@@ -88,7 +88,7 @@ TEST_F(CrashSafetyTest, AFileNameTakenByAStrangerIsSkippedNotOverwritten) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stranger), {}), "someone else's");
 }
 
-TEST_F(CrashSafetyTest, WriterKilledAfterPlacingItsFileLeavesNoRowAndTheFileIsCleaned) {
+TEST_F(CrashSafetyTest, WriterKilledAfterPlacingItsFileLeavesNoRowAndTheFileIsListedAgain) {
     auto writer = startWriter(1, "placed");
     ASSERT_EQ(writer->readLine(), "paused");
     // The writer holds its placed file and the write lock, uncommitted.
@@ -98,11 +98,12 @@ TEST_F(CrashSafetyTest, WriterKilledAfterPlacingItsFileLeavesNoRowAndTheFileIsCl
 
     EXPECT_THAT(readIndex().assetFilePaths, ElementsAre());  // no row without its file, nor one for it
     openAgain();
-    EXPECT_THAT(mediaFilesOnDisk(), ElementsAre());
-    expectConsistent();
-    // The library goes on working, from the first file name again.
-    writePhoto(*library);
     EXPECT_THAT(mediaFilesOnDisk(), ElementsAre("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG"));
+    expectConsistent();
+    // The library goes on working, past the file it listed.
+    writePhoto(*library);
+    EXPECT_THAT(mediaFilesOnDisk(), ElementsAre("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG",
+                                                "/var/mobile/Media/DCIM/100APPLE/IMG_0002.PNG"));
 }
 
 TEST_F(CrashSafetyTest, OpeningDoesNotTouchTheTemporaryOfALiveWriter) {
