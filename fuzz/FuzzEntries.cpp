@@ -38,7 +38,10 @@ void prepareFuzzingProcess() {
         std::perror("snapfold fuzzing: cannot make a temporary device root");
         std::abort();
     }
-    foundation::setDeviceRoot(folder);
+    if (auto named = foundation::setDeviceRoot(folder); !named) {
+        std::fprintf(stderr, "snapfold fuzzing: %s\n", named.error().message.c_str());
+        std::abort();
+    }
     static std::string made;
     made = folder;
     // A crash leaves the folder behind for a look; a clean end removes it.

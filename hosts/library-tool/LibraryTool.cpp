@@ -201,7 +201,10 @@ int main(int argc, char** argv) {
     std::size_t next = 0;
     if (next < args.size() && args[next] == "--device-root") {
         if (next + 1 >= args.size()) return usage();
-        foundation::setDeviceRoot(args[next + 1]);
+        if (auto named = foundation::setDeviceRoot(args[next + 1]); !named) {
+            std::fprintf(stderr, "snapfold-library: %s\n", named.error().message.c_str());
+            return 2;
+        }
         next += 2;
     }
     if (next >= args.size()) return usage();

@@ -120,7 +120,10 @@ int main(int argc, char** argv) {
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
         if (args[i] == "--device-root" && i + 1 < args.size()) {
-            foundation::setDeviceRoot(args[++i]);
+            if (auto named = foundation::setDeviceRoot(args[++i]); !named) {
+                std::fprintf(stderr, "WhatsApp: %s\n", named.error().message.c_str());
+                return 2;
+            }
         } else if (args[i] == "--no-banner-classes") {
             options.bannerClasses = false;
         } else if (args[i] == "--progress") {

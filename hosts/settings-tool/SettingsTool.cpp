@@ -166,7 +166,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--device-root" && i + 1 < args.size()) {
-            foundation::setDeviceRoot(args[++i]);
+            if (auto named = foundation::setDeviceRoot(args[++i]); !named) {
+                std::fprintf(stderr, "snapfold-settings: %s\n", named.error().message.c_str());
+                return 2;
+            }
         } else if (args[i] == "--library" && i + 1 < args.size()) {
             library = args[++i];
         } else if (args[i] == "-h" || args[i] == "--help") {
