@@ -33,9 +33,18 @@ std::vector<std::unique_ptr<const fs::path>>& publishedRoots() {
     return *roots;
 }
 
-const fs::path& publishRoot(const fs::path& root) {
-    const fs::path* fixed =
-        publishedRoots().emplace_back(std::make_unique<const fs::path>(fs::absolute(root).lexically_normal())).get();
+// The root as an absolute path; an error for an empty one, or a relative one
+// when the working directory is gone.
+ErrorOr<fs::path> absoluteRoot(const fs::path& root) {
+    if (root.empty()) return makeError(ErrorCode::InvalidArgument, "an empty path names no device root");
+    std::error_code ec;
+    fs::path absolute = fs::absolute(root, ec);
+    if (ec) return makeError(ErrorCode::IOError, "cannot make " + root.string() + " absolute: " + ec.message());
+    return absolute.lexically_normal();
+}
+
+const fs::path& publishRoot(const fs::path& absolute) {
+    const fs::path* fixed = publishedRoots().emplace_back(std::make_unique<const fs::path>(absolute)).get();
     // A root that cannot be laid out is still the one named; each file
     // operation in it then reports its own failure.
     if (auto prepared = prepareDeviceRoot(*fixed); !prepared)
@@ -83,7 +92,7 @@ ErrorOr<void> prepareDeviceRoot(const fs::path& root) {
 
 ErrorOr<void> setDeviceRoot(const fs::path& root) {
     std::lock_guard lock(choosingMutex());
-    fs::path wanted = fs::absolute(root).lexically_normal();
+    fs::path wanted = TRY(absoluteRoot(root));
     if (const fs::path* inUse = gRootInUse.load(std::memory_order_acquire)) {
         if (*inUse == wanted) return {};
         return makeError(ErrorCode::InvalidArgument,
@@ -95,7 +104,11 @@ ErrorOr<void> setDeviceRoot(const fs::path& root) {
 
 void setDeviceRootForTesting(const fs::path& root) {
     std::lock_guard lock(choosingMutex());
-    publishRoot(root);
+    if (auto absolute = absoluteRoot(root)) {
+        publishRoot(absolute.value());
+    } else {
+        NSLog("device root: %@", absolute.error().message);
+    }
 }
 
 const fs::path& deviceRoot() {
@@ -103,7 +116,10 @@ const fs::path& deviceRoot() {
     std::lock_guard lock(choosingMutex());
     if (const fs::path* inUse = gRootInUse.load(std::memory_order_acquire)) return *inUse;
     const char* fromEnvironment = std::getenv(kDeviceRootEnvironmentVariable);
-    return publishRoot(fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment) : defaultRoot());
+    fs::path chosen = fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment) : defaultRoot();
+    auto absolute = absoluteRoot(chosen);
+    if (!absolute) NSLog("device root: %@; using %@ as it is", absolute.error().message, chosen.string());
+    return publishRoot(absolute ? absolute.value() : chosen.lexically_normal());
 }
 
 std::vector<std::string> environmentForChildProcess(const std::vector<std::string>& extra) {
