@@ -23,6 +23,8 @@ constexpr std::array kEntries{
     FuzzEntry{"filter_plist", "the filter list beside a dynamic library", &feedFilterPropertyList},
     FuzzEntry{"image_file", "an image file as imageWithContentsOfFile: decodes it", &feedImageFile},
     FuzzEntry{"asset_url", "an asset URL", &feedAssetURL},
+    FuzzEntry{"notification_name", "a notification name, spelled as a file name and read back",
+              &feedNotificationName},
 };
 
 // A fuzzer runs millions of inputs, some of which write files: it gets a
@@ -36,7 +38,10 @@ void prepareFuzzingProcess() {
         std::perror("snapfold fuzzing: cannot make a temporary device root");
         std::abort();
     }
-    foundation::setDeviceRoot(folder);
+    if (auto named = foundation::setDeviceRoot(folder); !named) {
+        std::fprintf(stderr, "snapfold fuzzing: %s\n", named.error().message.c_str());
+        std::abort();
+    }
     static std::string made;
     made = folder;
     // A crash leaves the folder behind for a look; a clean end removes it.

@@ -50,6 +50,7 @@ Finding feedStringsTable(Input bytes);
 Finding feedFilterPropertyList(Input bytes);
 Finding feedImageFile(Input bytes);
 Finding feedAssetURL(Input bytes);
+Finding feedNotificationName(Input bytes);
 
 // The bytes as text, for the readers that take text.
 inline std::string_view asText(Input bytes) {

@@ -12,6 +12,7 @@
 // straight through SQLite, each asset with a real file (a hard link to one
 // small PNG), since 50,000 durable writes would take minutes.
 #include "album/ALAssetsLibrary+CustomPhotoAlbum.h"
+#include "bench/support/BenchDeviceRoot.h"
 #include "platform/assets/AssetURL.h"
 #include "platform/assets/AssetsLibrary.h"
 #include "platform/assets/PhotoStore.h"
@@ -40,25 +41,21 @@ namespace fs = std::filesystem;
 
 constexpr const char* kAlbum = "WhatsApp";
 
-// A device root of the benchmark's own on the real disk, removed at exit.
+// The benchmark's own device root, with the album saver attached.
 void prepareDevice() {
     static bool prepared = [] {
-        static std::string root = (fs::temp_directory_path() / "snapfold-album-bench-XXXXXX").string();
-        if (!::mkdtemp(root.data())) std::abort();
-        foundation::setDeviceRoot(root);
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(root, ignored);
-        });
+        benchsupport::benchDeviceRoot();
         CustomPhotoAlbum::attachCategory();
         return true;
     }();
     (void)prepared;
 }
 
-// Saves and waits for the outcome; false on the failure callback.
-bool saveAndWait(const uikit::UIImageRef& image) {
-    auto library = assets::ALAssetsLibrary::create();
+// Saves (into the photo library of `deviceRoot`, the process's own by
+// default) and waits for the outcome; false on the failure callback.
+bool saveAndWait(const uikit::UIImageRef& image, const fs::path& deviceRoot = {}) {
+    auto library = deviceRoot.empty() ? assets::ALAssetsLibrary::create()
+                                      : assets::ALAssetsLibrary::createForDeviceRoot(deviceRoot);
     auto outcome = std::make_shared<std::promise<bool>>();
     CustomPhotoAlbum::saveImage(
         *library, image, kAlbum, [outcome](foundation::NSURLRef, foundation::NSErrorRef) { outcome->set_value(true); },
@@ -188,18 +185,14 @@ void BM_SaveSmallPhotoIntoLibraryOfSize(benchmark::State& state) {
     static std::map<std::pair<int, int>, fs::path> libraries;
     auto& root = libraries[{albums, assetCount}];
     if (root.empty()) {
-        root = foundation::hostPath("/") / ("library-" + std::to_string(albums) + "-" + std::to_string(assetCount));
-        fs::create_directories(root);
+        root = benchsupport::separateDeviceRoot("library-" + std::to_string(albums) + "-" + std::to_string(assetCount));
         fillLibrary(root, albums, assetCount);
     }
-    fs::path previousRoot = foundation::hostPath("/");
-    foundation::setDeviceRoot(root);
     auto image = photo(160, 120);
     for (auto _ : state) {
-        if (!saveAndWait(image)) state.SkipWithError("a save failed");
+        if (!saveAndWait(image, root)) state.SkipWithError("a save failed");
     }
     assets::ALAssetsLibrary::waitForPendingOperations();
-    foundation::setDeviceRoot(previousRoot);
     state.counters["albums"] = albums;
     state.counters["assets"] = assetCount;
 }

@@ -11,6 +11,7 @@
 //
 // The libraries live in a folder below the system's temporary folder, on a
 // real disk, so that the flushes cost what they cost.
+#include "bench/support/BenchDeviceRoot.h"
 #include "platform/assets/AssetRecords.h"
 #include "platform/assets/AssetsLibrary.h"
 #include "platform/assets/PhotoStore.h"
@@ -37,21 +38,6 @@ using namespace assets;
 constexpr const char* kTargetAlbum = "WhatsApp";
 constexpr int kAssetsToCycle = 64;
 
-const fs::path& benchmarkFolder() {
-    // Never destroyed, so that the removal at exit can still name it.
-    static const fs::path* folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "snapfold-assets-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        auto* made = new fs::path(pattern);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(benchmarkFolder(), ec);
-        });
-        return made;
-    }();
-    return *folder;
-}
-
 // A library holding `albums` user albums (the target album made last, so an
 // enumeration walks past every other one first) and a few photos to add.
 struct AlbumLibrary {
@@ -64,10 +50,9 @@ AlbumLibrary& libraryWithAlbums(int albums) {
     static std::map<int, AlbumLibrary> made;
     auto [it, fresh] = made.try_emplace(albums);
     if (!fresh) return it->second;
-    fs::path root = benchmarkFolder() / ("albums-" + std::to_string(albums));
-    foundation::setDeviceRoot(root);
+    fs::path root = benchsupport::separateDeviceRoot("albums-" + std::to_string(albums));
     AlbumLibrary& library = it->second;
-    library.store = PhotoStore::sharedForCurrentDevice();
+    library.store = PhotoStore::shared(root);
     for (int i = 1; i < albums; ++i) (void)library.store->createGroup("Album " + std::to_string(i), ALAssetsGroupAlbum);
     library.targetGroupId = library.store->createGroup(kTargetAlbum, ALAssetsGroupAlbum)->id;
     auto png = imageio::encodePNG(sampleimages::makePhotoLikeImage(64, 48, imageio::PixelFormat::RGB8));
@@ -99,8 +84,7 @@ bool addToNamedAlbum(ALAssetsLibrary& library, const NSURLRef& assetURL) {
 
 void BM_AddExistingAssetToNamedAlbum(benchmark::State& state) {
     AlbumLibrary& albumLibrary = libraryWithAlbums(static_cast<int>(state.range(0)));
-    foundation::setDeviceRoot(albumLibrary.store->deviceRoot());
-    auto library = ALAssetsLibrary::create();
+    auto library = ALAssetsLibrary::createForDeviceRoot(albumLibrary.store->deviceRoot());
     std::vector<NSURLRef> urls;
     for (const auto& photo : albumLibrary.photos)
         urls.push_back(ALAsset(albumLibrary.store, std::make_shared<const AssetRecord>(photo)).assetURL());
@@ -125,8 +109,7 @@ BENCHMARK(BM_AddExistingAssetToNamedAlbum)->Arg(1)->Arg(1000)->Unit(benchmark::k
 // album saver's does: what the album count adds to the path above.
 void BM_EnumerateAlbumsReadingNames(benchmark::State& state) {
     AlbumLibrary& albumLibrary = libraryWithAlbums(static_cast<int>(state.range(0)));
-    foundation::setDeviceRoot(albumLibrary.store->deviceRoot());
-    auto library = ALAssetsLibrary::create();
+    auto library = ALAssetsLibrary::createForDeviceRoot(albumLibrary.store->deviceRoot());
     for (auto _ : state) {
         std::promise<std::size_t> done;
         library->enumerateGroupsWithTypes(
@@ -143,8 +126,7 @@ void BM_EnumerateAlbumsReadingNames(benchmark::State& state) {
 BENCHMARK(BM_EnumerateAlbumsReadingNames)->Arg(1)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_WriteTwoMegabytePng(benchmark::State& state) {
-    foundation::setDeviceRoot(benchmarkFolder() / "writes");
-    auto library = ALAssetsLibrary::create();
+    auto library = ALAssetsLibrary::createForDeviceRoot(benchsupport::separateDeviceRoot("writes"));
     static const auto png =
         imageio::encodePNG(sampleimages::makePhotoLikeImage(1280, 1120, imageio::PixelFormat::RGB8, 3));
     for (auto _ : state) {
@@ -167,7 +149,7 @@ BENCHMARK(BM_WriteTwoMegabytePng)
 // JPEG, so the disk holds it once) and nothing else.
 const fs::path& thousandPhotoLibrary() {
     static const fs::path* root = [] {
-        auto* made = new fs::path(benchmarkFolder() / "rebuild");
+        auto* made = new fs::path(benchsupport::separateDeviceRoot("rebuild"));
         fs::path original = *made / "original.jpg";
         fs::create_directories(*made);
         auto jpeg = sampleimages::encodeJpeg(sampleimages::makePhotoLikeImage(1600, 1200, imageio::PixelFormat::RGB8, 5), 90);

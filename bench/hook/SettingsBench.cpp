@@ -1,6 +1,7 @@
 // The settings snapshot's figures: loadSettings on a typical file, and the
 // time from a post in this process to the end of loadSettings in another
 // process that loaded the hook library.
+#include "bench/support/BenchDeviceRoot.h"
 #include "hook/SettingsSnapshot.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
@@ -19,17 +20,13 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 
 void useBenchDeviceRoot() {
     static bool done = [] {
-        std::string pattern = (fs::temp_directory_path() / "snapfold-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        foundation::setDeviceRoot(pattern);
+        benchsupport::benchDeviceRoot();
         // A typical file, as the settings page writes it.
         foundation::PlistValue::Dictionary settings{{"isEnabled", true}, {"albumName", "Harbour trips"}};
         (void)foundation::writePropertyListAtomically(
@@ -69,7 +66,11 @@ void BM_PostToReloadInAnotherProcess(benchmark::State& state) {
     std::string a1 = "watch";
     char* argv[] = {program.data(), a1.data(), nullptr};
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0)
+    std::vector<std::string> environment = foundation::environmentForChildProcess();
+    std::vector<char*> envp;
+    for (auto& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data()) != 0)
         return state.SkipWithError("cannot start snapfold-settings");
     ::close(out[1]);
 

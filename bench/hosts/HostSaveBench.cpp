@@ -6,6 +6,7 @@
 //   implementation (a no-op implementation, hooked and unhooked);
 // - a batch of 100 such saves through one running app process.
 #include "album/ALAssetsLibrary+CustomPhotoAlbum.h"
+#include "bench/support/BenchDeviceRoot.h"
 #include "hook/SaveHooks.h"
 #include "hook/SettingsSnapshot.h"
 #include "hosts/messaging-app/AssetsLibraryManager.h"
@@ -31,8 +32,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,15 +42,9 @@ constexpr const char* kPicturePath = "/var/mobile/Containers/Data/Application/Be
 // classes registered, the hooks installed as inside the app, and the picture.
 void prepareApp() {
     static bool prepared = [] {
-        static std::string root = (fs::temp_directory_path() / "snapfold-hosts-bench-XXXXXX").string();
-        if (!::mkdtemp(root.data())) std::abort();
-        foundation::setDeviceRoot(root);
         // The device lives as long as the run; every save has delivered by the
         // time the benchmarks return.
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(root, ignored);
-        });
+        benchsupport::benchDeviceRoot();
         foundation::setMainBundleIdentifierForTesting(std::string(hostapp::kMessagingAppBundleIdentifier));
         messagingapp::registerAssetsLibraryManager();
         springboard::registerBannerClasses();
@@ -195,7 +188,11 @@ int runApp(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);  // The tally; the progress goes to stderr.
     pid_t pid = 0;
     int status = -1;
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) ::waitpid(pid, &status, 0);
+    std::vector<std::string> environment = foundation::environmentForChildProcess();
+    std::vector<char*> envp;
+    for (auto& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) ::waitpid(pid, &status, 0);
     posix_spawn_file_actions_destroy(&actions);
     return status;
 }

@@ -1,5 +1,6 @@
 // Opening the first page (the list loaded, localized, and every row's cell
 // made) and changing one row (read, atomic write, notification post).
+#include "bench/support/BenchDeviceRoot.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSBundleResources.h"
 #include "prefs/BundleClasses.h"
@@ -17,7 +18,7 @@ namespace {
 
 void prepareDevice() {
     static const bool prepared = [] {
-        testsupport::processDeviceRoot();
+        benchsupport::benchDeviceRoot();
         fs::path target = foundation::hostPath(snapfold::prefs::kBundlePath);
         std::error_code ec;
         fs::remove_all(target, ec);

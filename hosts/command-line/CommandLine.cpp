@@ -49,7 +49,12 @@ std::optional<int> Program::parse(int argc, char** argv) {
         std::cerr << app_.get_name() << ": " << message << " (see --help)\n";
         return kUsageError;
     }
-    if (!deviceRoot_.empty()) foundation::setDeviceRoot(deviceRoot_);
+    if (!deviceRoot_.empty()) {
+        if (auto named = foundation::setDeviceRoot(deviceRoot_); !named) {
+            std::cerr << app_.get_name() << ": --device-root: " << named.error().message << "\n";
+            return kUsageError;
+        }
+    }
     return std::nullopt;
 }
 

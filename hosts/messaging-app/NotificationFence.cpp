@@ -1,5 +1,6 @@
 #include "hosts/messaging-app/NotificationFence.h"
 
+#include "platform/foundation/CFNotificationCenterFileNames.h"
 #include "platform/foundation/DeviceRoot.h"
 
 #include <chrono>
@@ -14,7 +15,7 @@ namespace {
 constexpr std::chrono::seconds kFenceTimeout{5};
 }  // namespace
 
-NotificationFence::NotificationFence() : name_("~net.whatsapp.WhatsApp.fence." + std::to_string(::getpid())) {
+NotificationFence::NotificationFence() : name_("net.whatsapp.WhatsApp.fence." + std::to_string(::getpid())) {
     CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, &NotificationFence::arrived,
                                     name_.c_str(), nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
 }
@@ -22,8 +23,10 @@ NotificationFence::NotificationFence() : name_("~net.whatsapp.WhatsApp.fence." +
 NotificationFence::~NotificationFence() {
     CFNotificationCenterRemoveObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, name_.c_str(), nullptr);
     // The post leaves a file named after the fence; it is this process's own.
-    std::error_code ec;
-    std::filesystem::remove(foundation::notificationDirectory() / name_, ec);
+    if (auto fileName = foundation::notificationFileName(name_)) {
+        std::error_code ec;
+        std::filesystem::remove(foundation::notificationDirectory() / fileName.value(), ec);
+    }
 }
 
 void NotificationFence::arrived(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef) {

@@ -30,8 +30,10 @@ private:
     static void arrived(CFNotificationCenterRef center, void* observer, CFStringRef name, const void* object,
                         CFDictionaryRef userInfo);
 
-    // Sorts after every ordinary name: the notify center delivers the names of
-    // one batch in order, so the fence comes after whatever was posted with it.
+    // This process's own name. The fence relies on one promise of the notify
+    // center, and on nothing about the name's spelling or sorting: a name is
+    // delivered only after every post made before its own (latest) post,
+    // whether that post was read in an earlier wake-up or in the same one.
     std::string name_;
     std::mutex mutex_;
     std::condition_variable wake_;

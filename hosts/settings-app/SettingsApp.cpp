@@ -222,7 +222,10 @@ int main(int argc, char** argv) {
     bool cancel = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--device-root" && i + 1 < args.size()) {
-            foundation::setDeviceRoot(args[++i]);
+            if (auto named = foundation::setDeviceRoot(args[++i]); !named) {
+                std::fprintf(stderr, "snapfold-settings-app: %s\n", named.error().message.c_str());
+                return 2;
+            }
         } else if (args[i] == "--entry" && i + 1 < args.size()) {
             entryLabel = args[++i];
         } else if (args[i] == "--page" && i + 1 < args.size()) {

@@ -56,8 +56,14 @@ std::shared_ptr<ALAssetsLibrary> ALAssetsLibrary::create() {
     return made ? made : std::make_shared<ALAssetsLibrary>(libraryClass());
 }
 
-ALAssetsLibrary::ALAssetsLibrary(objc::Class cls)
-    : objc::Object(cls ? cls : libraryClass()), store_(PhotoStore::sharedForCurrentDevice()) {}
+std::shared_ptr<ALAssetsLibrary> ALAssetsLibrary::createForDeviceRoot(const std::filesystem::path& deviceRoot) {
+    return std::make_shared<ALAssetsLibrary>(libraryClass(), PhotoStore::shared(deviceRoot));
+}
+
+ALAssetsLibrary::ALAssetsLibrary(objc::Class cls) : ALAssetsLibrary(cls, PhotoStore::sharedForCurrentDevice()) {}
+
+ALAssetsLibrary::ALAssetsLibrary(objc::Class cls, std::shared_ptr<PhotoStore> store)
+    : objc::Object(cls ? cls : libraryClass()), store_(std::move(store)) {}
 
 ALAssetsLibrary::~ALAssetsLibrary() = default;
 

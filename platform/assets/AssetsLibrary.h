@@ -19,6 +19,7 @@
 #include "platform/runtime/Selector.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -90,10 +91,15 @@ public:
     // `[[ALAssetsLibrary alloc] init]`: a library object over the photo
     // library of the current device root.
     static std::shared_ptr<ALAssetsLibrary> create();
+    // A library object over the photo library of another device root, for
+    // tools and benchmarks that keep several libraries in one process while
+    // the process's own device root stays fixed.
+    static std::shared_ptr<ALAssetsLibrary> createForDeviceRoot(const std::filesystem::path& deviceRoot);
     // The runtime's class "ALAssetsLibrary", registered on first use (without
     // opening the photo library).
     static objc::Class libraryClass();
     explicit ALAssetsLibrary(objc::Class cls);
+    ALAssetsLibrary(objc::Class cls, std::shared_ptr<PhotoStore> store);
     ~ALAssetsLibrary() override;
 
     // Waits until every operation started so far in this process has

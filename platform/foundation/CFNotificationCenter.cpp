@@ -1,6 +1,8 @@
 #include "platform/foundation/CFNotificationCenter.h"
 
+#include "platform/foundation/CFNotificationCenterFileNames.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/NSLog.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,9 +12,11 @@
 #include <poll.h>
 #include <set>
 #include <string>
+#include <string_view>
 #include <sys/inotify.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 struct __CFNotificationCenter {
@@ -30,42 +34,38 @@ struct __CFNotificationCenter {
     std::vector<Observer> observers;
     bool started = false;
     int inotifyFd = -1;
+    // File names in the folder that name no notification and were reported
+    // already. Touched by the notify thread only.
+    std::set<std::string, std::less<>> reportedStrayNames;
 
     void startIfNeeded();
     void run();
+    std::vector<std::string> namesInDeliveryOrder(const char* events, std::size_t length);
+    void reportStrayFile(std::string_view fileName);
 };
 
 namespace {
 
-// A notification name becomes a file name: "/" and "%" and a leading "." are
-// escaped, so that any name maps to exactly one file inside the folder.
-std::string fileNameFor(const std::string& name) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        auto c = static_cast<unsigned char>(name[i]);
-        if (c == '/' || c == '%' || c < 0x20 || (i == 0 && c == '.')) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out.size() > 240 ? out.substr(0, 200) + "%" + std::to_string(std::hash<std::string>{}(name)) : out;
-}
+// Stray files are reported by name, once each; past this many distinct names
+// a folder full of junk would only grow the memory kept to remember them.
+constexpr std::size_t kMostReportedStrayNames = 1024;
 
-std::string nameFromFile(const std::string& file) {
-    std::string out;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] == '%' && i + 2 < file.size()) {
-            out += static_cast<char>(std::stoi(file.substr(i + 1, 2), nullptr, 16));
-            i += 2;
+// A file name as a log line may show it: quoted, with control bytes as \xHH,
+// so that a stray name cannot forge a line of its own.
+std::string quoted(std::string_view bytes) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (char c : bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '"' || c == '\\') {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
         } else {
-            out += file[i];
+            out += c;
         }
     }
-    return out;
+    return out + "\"";
 }
 
 }  // namespace
@@ -92,15 +92,8 @@ void __CFNotificationCenter::run() {
             if (errno == EINTR) continue;
             return;
         }
-        // Coalesce: every name in this batch is delivered once.
-        std::set<std::string> names;
-        for (char* cursor = buffer; cursor < buffer + got;) {
-            auto* event = reinterpret_cast<inotify_event*>(cursor);
-            if (event->len > 0) names.insert(nameFromFile(event->name));
-            cursor += sizeof(inotify_event) + event->len;
-        }
         std::lock_guard delivering(deliveryMutex);
-        for (const std::string& name : names) {
+        for (const std::string& name : namesInDeliveryOrder(buffer, static_cast<std::size_t>(got))) {
             std::vector<Observer> matching;
             {
                 std::lock_guard lock(mutex);
@@ -113,6 +106,43 @@ void __CFNotificationCenter::run() {
     }
 }
 
+// Coalesces one wake-up's posts: each name is delivered once, at the place of
+// its last post. So a name's delivery follows every post made before that last
+// post, of any name, which is what a fence notification relies on: once it
+// arrives, everything posted before it has been delivered.
+std::vector<std::string> __CFNotificationCenter::namesInDeliveryOrder(const char* events, std::size_t length) {
+    std::vector<std::string> posted;
+    for (std::size_t offset = 0; offset + sizeof(inotify_event) <= length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + offset);
+        offset += sizeof(inotify_event) + event->len;
+        if (event->len == 0) continue;
+        // The kernel pads the name with zero bytes.
+        std::string_view fileName(event->name, ::strnlen(event->name, event->len));
+        if (auto name = foundation::notificationNameFromFile(fileName)) {
+            posted.push_back(std::move(*name));
+        } else {
+            reportStrayFile(fileName);
+        }
+    }
+    std::unordered_map<std::string_view, std::size_t> lastPost;
+    for (std::size_t i = 0; i < posted.size(); ++i) lastPost[posted[i]] = i;
+    std::vector<std::string> ordered;
+    ordered.reserve(lastPost.size());
+    for (std::size_t i = 0; i < posted.size(); ++i)
+        if (lastPost.at(posted[i]) == i) ordered.push_back(posted[i]);
+    return ordered;
+}
+
+void __CFNotificationCenter::reportStrayFile(std::string_view fileName) {
+    if (reportedStrayNames.contains(fileName)) return;
+    if (reportedStrayNames.size() == kMostReportedStrayNames) return;
+    reportedStrayNames.emplace(fileName);
+    foundation::NSLog("notify: ignoring %@ in the notification folder: it names no notification%s",
+                      quoted(fileName),
+                      reportedStrayNames.size() == kMostReportedStrayNames ? " (further stray files go unreported)"
+                                                                           : "");
+}
+
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() {
     static auto* center = new __CFNotificationCenter;  // One per process, never torn down.
     return center;
@@ -122,6 +152,9 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
                                      CFNotificationCallback callback, CFStringRef name, const void*,
                                      CFNotificationSuspensionBehavior) {
     if (!center || !callback || !name) return;
+    // Kept all the same, as the platform keeps it, but said: nobody can post it.
+    if (auto fileName = foundation::notificationFileName(name); !fileName)
+        foundation::NSLog("notify: observing %@, which no post can carry: %@", quoted(name), fileName.error().message);
     std::lock_guard lock(center->mutex);
     center->observers.push_back({observer, callback, name});
     center->startIfNeeded();
@@ -144,10 +177,18 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void*,
                                           CFDictionaryRef, Boolean) {
     if (!center || !name) return;
-    auto file = foundation::notificationDirectory() / fileNameFor(name);
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    auto fileName = foundation::notificationFileName(name);
+    if (!fileName) {
+        foundation::NSLog("notify: cannot post %@: %@", quoted(name), fileName.error().message);
+        return;
+    }
+    // The folder is shared: whatever sits under this name may be a stray
+    // FIFO, a link or a folder. A FIFO without a reader must not block the
+    // poster, and a link must not lead the write out of the device root.
+    auto file = foundation::notificationDirectory() / fileName.value();
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) {
-        std::fprintf(stderr, "notify: cannot post %s: %s\n", name, std::strerror(errno));
+        foundation::NSLog("notify: cannot post %@: %s", quoted(name), std::strerror(errno));
         return;
     }
     ::close(fd);  // The close is the post: watchers see IN_CLOSE_WRITE.

@@ -5,8 +5,15 @@
 // On Linux a name is a file in the device root's notification folder: a post
 // opens it for writing and closes it, and each observing process's notify
 // thread is woken by the kernel (inotify). Several posts of one name that
-// arrive before the thread wakes are delivered once, as the platform coalesces.
-// Callbacks run on the notify center's own thread.
+// arrive before the thread wakes are delivered once, as the platform coalesces,
+// at the place of the last of them: the names of one wake-up are delivered in
+// the order of their last posts, so a name's delivery always follows every
+// post made before it. Callbacks run on the notify center's own thread.
+//
+// The folder is shared and may hold anything: a file whose name is not the
+// spelling of a notification name (CFNotificationCenterFileNames.h) is
+// ignored and logged once. A name that cannot be spelled as a file name (too
+// long once encoded, empty) is refused at the post, with a logged reason.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +45,6 @@ void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const vo
                                         const void* object);
 void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer);
 // Posts `name`; `object`, `userInfo` and `deliverImmediately` are ignored, as
-// on the Darwin center.
+// on the Darwin center. A name no file name can carry is refused and logged.
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void* object,
                                           CFDictionaryRef userInfo, Boolean deliverImmediately);

@@ -1,9 +1,15 @@
 #include "platform/foundation/DeviceRoot.h"
 
+#include "platform/foundation/NSLog.h"
+
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <system_error>
+#include <vector>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -11,14 +17,40 @@ namespace foundation {
 
 namespace {
 
-std::mutex& rootMutex() {
+// The root in use, published once and never freed, so that readers take no
+// lock and a reference handed out stays valid for the life of the process.
+// The mutex only orders the choosing.
+std::mutex& choosingMutex() {
     static auto* mutex = new std::mutex;
     return *mutex;
 }
+std::atomic<const fs::path*> gRootInUse{nullptr};
 
-std::optional<fs::path>& chosenRoot() {
-    static auto* root = new std::optional<fs::path>;
-    return *root;
+// Every root ever published (more than one only through the test seam), kept
+// so that old references stay valid. Guarded by the choosing mutex.
+std::vector<std::unique_ptr<const fs::path>>& publishedRoots() {
+    static auto* roots = new std::vector<std::unique_ptr<const fs::path>>;
+    return *roots;
+}
+
+// The root as an absolute path; an error for an empty one, or a relative one
+// when the working directory is gone.
+ErrorOr<fs::path> absoluteRoot(const fs::path& root) {
+    if (root.empty()) return makeError(ErrorCode::InvalidArgument, "an empty path names no device root");
+    std::error_code ec;
+    fs::path absolute = fs::absolute(root, ec);
+    if (ec) return makeError(ErrorCode::IOError, "cannot make " + root.string() + " absolute: " + ec.message());
+    return absolute.lexically_normal();
+}
+
+const fs::path& publishRoot(const fs::path& absolute) {
+    const fs::path* fixed = publishedRoots().emplace_back(std::make_unique<const fs::path>(absolute)).get();
+    // A root that cannot be laid out is still the one named; each file
+    // operation in it then reports its own failure.
+    if (auto prepared = prepareDeviceRoot(*fixed); !prepared)
+        NSLog("device root: cannot lay out %@: %@", fixed->string(), prepared.error().message);
+    gRootInUse.store(fixed, std::memory_order_release);
+    return *fixed;
 }
 
 fs::path defaultRoot() {
@@ -58,24 +90,45 @@ ErrorOr<void> prepareDeviceRoot(const fs::path& root) {
     return {};
 }
 
-void setDeviceRoot(const fs::path& root) {
-    std::lock_guard lock(rootMutex());
-    fs::path absolute = fs::absolute(root).lexically_normal();
-    chosenRoot() = absolute;
-    ::setenv(kDeviceRootEnvironmentVariable, absolute.c_str(), 1);
-    (void)prepareDeviceRoot(absolute);
+ErrorOr<void> setDeviceRoot(const fs::path& root) {
+    std::lock_guard lock(choosingMutex());
+    fs::path wanted = TRY(absoluteRoot(root));
+    if (const fs::path* inUse = gRootInUse.load(std::memory_order_acquire)) {
+        if (*inUse == wanted) return {};
+        return makeError(ErrorCode::InvalidArgument,
+                         "cannot name " + wanted.string() + " as the device root: " + inUse->string() + " is in use");
+    }
+    publishRoot(wanted);
+    return {};
+}
+
+void setDeviceRootForTesting(const fs::path& root) {
+    std::lock_guard lock(choosingMutex());
+    if (auto absolute = absoluteRoot(root)) {
+        publishRoot(absolute.value());
+    } else {
+        NSLog("device root: %@", absolute.error().message);
+    }
 }
 
 const fs::path& deviceRoot() {
-    std::lock_guard lock(rootMutex());
-    auto& root = chosenRoot();
-    if (!root) {
-        const char* fromEnvironment = std::getenv(kDeviceRootEnvironmentVariable);
-        root = fs::absolute(fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment) : defaultRoot())
-                   .lexically_normal();
-        (void)prepareDeviceRoot(*root);
-    }
-    return *root;
+    if (const fs::path* inUse = gRootInUse.load(std::memory_order_acquire)) return *inUse;
+    std::lock_guard lock(choosingMutex());
+    if (const fs::path* inUse = gRootInUse.load(std::memory_order_acquire)) return *inUse;
+    const char* fromEnvironment = std::getenv(kDeviceRootEnvironmentVariable);
+    fs::path chosen = fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment) : defaultRoot();
+    auto absolute = absoluteRoot(chosen);
+    if (!absolute) NSLog("device root: %@; using %@ as it is", absolute.error().message, chosen.string());
+    return publishRoot(absolute ? absolute.value() : chosen.lexically_normal());
+}
+
+std::vector<std::string> environmentForChildProcess(const std::vector<std::string>& extra) {
+    const std::string prefix = std::string(kDeviceRootEnvironmentVariable) + "=";
+    std::vector<std::string> entries = extra;
+    entries.push_back(prefix + deviceRoot().string());
+    for (char** entry = environ; *entry; ++entry)
+        if (!std::string_view(*entry).starts_with(prefix)) entries.emplace_back(*entry);
+    return entries;
 }
 
 fs::path hostPath(std::string_view devicePath) {

@@ -274,6 +274,21 @@ void assetURLSeeds() {
     write(t, "file-url.txt", "file:///var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG");
 }
 
+// File names as they sit in the notify center's folder, and names as
+// processes post them.
+void notificationNameSeeds() {
+    const std::string t = "notification_name";
+    write(t, "settings-changed.txt", "com.veltrona.snapfold/settingschanged");
+    write(t, "settings-changed-file.txt", "com.veltrona.snapfold%2Fsettingschanged");
+    write(t, "fence-file.txt", "net.whatsapp.WhatsApp.fence.4242");
+    write(t, "leading-dot-file.txt", "%2Ehidden%25%7F%0A");
+    write(t, "escapes-lower-case.txt", "a%2fb");
+    write(t, "needless-escape.txt", "%41BC");
+    write(t, "utf-8.txt", "com.example/\xC3\xA9t\xC3\xA9");
+    write(t, "longest-file-name.txt", std::string(252, 'n') + "%2F");
+    write(t, "one-byte-too-long.txt", std::string(253, 'n') + "/");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,6 +309,7 @@ int main(int argc, char** argv) {
         filterListSeeds();
         imageFileSeeds();
         assetURLSeeds();
+        notificationNameSeeds();
     } catch (const std::exception& error) {
         std::cerr << "seed corpus: " << error.what() << "\n";
         return 1;

@@ -23,7 +23,9 @@ const fs::path& processDeviceRoot() {
         std::string pattern = (fs::temp_directory_path() / "snapfold-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
         fs::path made = pattern;
-        foundation::setDeviceRoot(made);
+        // The first call comes from a fixture's set-up, before the test starts
+        // threads; a root some earlier test used by default is replaced.
+        foundation::setDeviceRootForTesting(made);
         return made;
     }();
     return root;
@@ -59,9 +61,7 @@ ProgramResult runProgram(const fs::path& program, const std::vector<std::string>
     std::vector<char*> argv;
     for (auto& a : argStrings) argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    std::vector<std::string> envStrings = foundation::environmentForChildProcess(environment);
     std::vector<char*> envp;
     for (auto& e : envStrings) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -142,9 +142,7 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
     }
     std::vector<std::string> argStrings{program.string()};
     argStrings.insert(argStrings.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    std::vector<std::string> envStrings = foundation::environmentForChildProcess(environment);
     auto argv = pointers(argStrings);
     auto envp = pointers(envStrings);
     pid_t pid = 0;

@@ -40,7 +40,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s DEVICE_ROOT COUNT [--pause-at temporary|placed]\n", argv[0]);
         return 2;
     }
-    foundation::setDeviceRoot(argv[1]);
+    if (auto named = foundation::setDeviceRoot(argv[1]); !named) {
+        std::fprintf(stderr, "library-writer-child: %s\n", named.error().message.c_str());
+        return 2;
+    }
     long count = std::atol(argv[2]);
     if (argc == 5) {
         std::string where = argv[4];

@@ -1,9 +1,14 @@
 #include "platform/foundation/CFNotificationCenter.h"
+#include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/NSLog.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <fstream>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -97,6 +102,92 @@ TEST_F(NotifyCenterTest, UnusualNamesAreKeptApart) {
         std::lock_guard lock(received.mutex);
         EXPECT_EQ(received.names.back(), name);
     }
+}
+
+// The log lines of the notify center (which logs from its own thread).
+class LogLines {
+public:
+    LogLines() {
+        foundation::setLogSinkForTesting([this](const std::string& line) {
+            std::lock_guard lock(mutex_);
+            lines_.push_back(line);
+        });
+    }
+    ~LogLines() { foundation::setLogSinkForTesting(nullptr); }
+    std::size_t countContaining(const std::string& text) {
+        std::lock_guard lock(mutex_);
+        return std::count_if(lines_.begin(), lines_.end(), [&](const auto& line) { return line.find(text) != line.npos; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// The notification folder is shared: junk in it is passed over (and reported
+// once per name, however many wake-ups it takes part in), while real posts
+// keep arriving. A long name either has a file name that reads back as it, or
+// is refused at the post.
+TEST_F(NotifyCenterTest, StrayFilesAndLongNamesNeverStopDelivery) {
+    LogLines log;
+    const std::string longName = std::string(199, 'n') + "/" + std::string(50, 'm');
+    const std::string tooLong(300, 'x');
+    for (const std::string& name : {std::string("test.notify/after-strays"), longName, tooLong})
+        CFNotificationCenterAddObserver(center, &received, &record, name.c_str(), nullptr,
+                                        CFNotificationSuspensionBehaviorCoalesce);
+    const std::vector<std::string> strays{"x%GG", "x%", "x%4", "%2f", "%41", ".hidden", "a%00b", "~%%"};
+    auto folder = foundation::notificationDirectory();
+    for (int round = 1; round <= 2; ++round) {
+        for (const std::string& stray : strays) std::ofstream(folder / stray) << "stray";
+        CFNotificationCenterPostNotification(center, "test.notify/after-strays", nullptr, nullptr, true);
+        ASSERT_TRUE(received.waitFor(round));
+    }
+    CFNotificationCenterPostNotification(center, tooLong.c_str(), nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(center, longName.c_str(), nullptr, nullptr, true);
+    ASSERT_TRUE(received.waitFor(3));
+    {
+        std::lock_guard lock(received.mutex);
+        EXPECT_EQ(received.names, (std::vector<std::string>{"test.notify/after-strays", "test.notify/after-strays",
+                                                            longName}));
+    }
+    EXPECT_EQ(log.countContaining("cannot post \"" + tooLong + "\""), 1u);
+    for (const std::string& stray : strays) {
+        EXPECT_EQ(log.countContaining("ignoring \"" + stray + "\""), 1u) << stray;
+        std::filesystem::remove(folder / stray);
+    }
+}
+
+// A name is delivered only after everything posted before it, even when both
+// were read in one wake-up: what the messaging app's fence relies on.
+TEST_F(NotifyCenterTest, ANameArrivesAfterEverythingPostedBeforeIt) {
+    std::promise<void> holding, release;
+    std::shared_future<void> released = release.get_future().share();
+    struct Hold {
+        std::promise<void>* holding;
+        std::shared_future<void> released;
+    } hold{&holding, released};
+    CFNotificationCenterAddObserver(
+        center, &hold,
+        [](CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef) {
+            auto* held = static_cast<Hold*>(observer);
+            held->holding->set_value();
+            held->released.wait();
+        },
+        "test.notify/hold", nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    const std::string before = "test.notify/\xC3\xA9t\xC3\xA9", fence = "test.notify/fence";
+    for (const std::string& name : {before, fence})
+        CFNotificationCenterAddObserver(center, &received, &record, name.c_str(), nullptr,
+                                        CFNotificationSuspensionBehaviorCoalesce);
+    // While the notify thread is held, both posts queue up for one wake-up.
+    CFNotificationCenterPostNotification(center, "test.notify/hold", nullptr, nullptr, true);
+    holding.get_future().wait();
+    CFNotificationCenterPostNotification(center, before.c_str(), nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(center, fence.c_str(), nullptr, nullptr, true);
+    release.set_value();
+    ASSERT_TRUE(received.waitFor(2));
+    CFNotificationCenterRemoveEveryObserver(center, &hold);
+    std::lock_guard lock(received.mutex);
+    EXPECT_EQ(received.names, (std::vector<std::string>{before, fence}));
 }
 
 }  // namespace

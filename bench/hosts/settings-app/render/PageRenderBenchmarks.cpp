@@ -1,6 +1,7 @@
 // The makers page composed and laid out (its cells made and every view's
 // constraints solved), the solving alone, and the first page drawn and
 // encoded as PNG at the phone's width.
+#include "bench/support/BenchDeviceRoot.h"
 #include "hosts/settings-app/render/PageImage.h"
 #include "hosts/settings-app/render/PageScreen.h"
 #include "platform/foundation/DeviceRoot.h"
@@ -23,7 +24,7 @@ namespace {
 
 void prepareDevice() {
     static const bool prepared = [] {
-        testsupport::processDeviceRoot();
+        benchsupport::benchDeviceRoot();
         fs::path target = foundation::hostPath(snapfold::prefs::kBundlePath);
         std::error_code ec;
         fs::remove_all(target, ec);
