@@ -10,6 +10,7 @@
 #include "platform/assets/PhotoStore.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <csignal>
 #include <cstdio>
@@ -26,6 +27,8 @@ using assets::ALAssetsLibrary;
 
 constexpr int kExitNotFound = 1;
 constexpr int kExitUsage = 2;
+// The largest file `import` reads.
+constexpr std::size_t kMaximumImportBytes = 512u * 1024 * 1024;
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "snapfold-library: %s\n", message.c_str());
@@ -161,10 +164,9 @@ int createGroup(ALAssetsLibrary& library, const std::string& kind, const std::st
 }
 
 int importImage(ALAssetsLibrary& library, const std::string& file, const std::string& metadataFile) {
-    std::ifstream input(file, std::ios::binary);
-    if (!input) return fail(kExitNotFound, "cannot read " + file);
-    auto data = std::make_shared<const foundation::NSData>(std::istreambuf_iterator<char>(input),
-                                                           std::istreambuf_iterator<char>());
+    auto bytes = foundation::readRegularFile(file, kMaximumImportBytes);
+    if (!bytes) return fail(kExitNotFound, "cannot import: " + bytes.error().message);
+    auto data = std::make_shared<const foundation::NSData>(bytes->begin(), bytes->end());
     std::optional<foundation::NSDictionary> metadata;
     if (!metadataFile.empty()) {
         auto parsed = foundation::readPropertyListFile(metadataFile);

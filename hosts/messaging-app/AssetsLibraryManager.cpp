@@ -4,6 +4,7 @@
 #include "platform/assets/VideoFormat.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/hostapp/WAAssetsLibraryManager.h"
 
 #include <fstream>
@@ -21,11 +22,13 @@ foundation::DispatchQueue& mediaSavingQueue() {
     return *queue;
 }
 
+// The largest file the app hands over as image data.
+constexpr std::size_t kMaximumImageDataBytes = 512u * 1024 * 1024;
+
 foundation::NSDataRef readFile(const std::string& devicePath) {
-    std::ifstream file(foundation::hostPath(devicePath), std::ios::binary);
-    if (!file) return nullptr;
-    auto bytes = std::make_shared<foundation::NSData>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return file.bad() ? nullptr : bytes;
+    auto bytes = foundation::readRegularFile(foundation::hostPath(devicePath), kMaximumImageDataBytes);
+    if (!bytes) return nullptr;
+    return std::make_shared<foundation::NSData>(bytes->begin(), bytes->end());
 }
 
 // The library's answer goes to the app's completion as it is; an app that

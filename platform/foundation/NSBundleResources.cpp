@@ -1,6 +1,8 @@
 #include "platform/foundation/NSBundleResources.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/StringsTable.h"
 
 #include <algorithm>
@@ -57,10 +59,9 @@ std::optional<StringsTable> loadTable(const fs::path& file) {
         if (it != cache.byPath.end() && it->second.modified == modified && it->second.size == size)
             return it->second.table;
     }
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    auto parsed = parseStringsTable(bytes.str());
+    auto bytes = readRegularFile(file, kMaximumPropertyListBytes);
+    if (!bytes) return std::nullopt;
+    auto parsed = parseStringsTable(bytes.value());
     if (!parsed) return std::nullopt;
     std::lock_guard lock(cache.mutex);
     cache.byPath.insert_or_assign(file, CachedTable{modified, size, parsed.value()});

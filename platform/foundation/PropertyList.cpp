@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PlistNodes.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <plist/plist.h>
 
@@ -334,28 +335,7 @@ ErrorOr<PlistValue> parsePropertyList(std::string_view bytes) {
 }
 
 ErrorOr<PlistValue> readPropertyListFile(const std::filesystem::path& hostFile) {
-    int fd = ::open(hostFile.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return makeError(errno == ENOENT ? ErrorCode::NotFound : ErrorCode::PermissionDenied,
-                         hostFile.string() + ": " + std::strerror(errno));
-    }
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return makeError(ErrorCode::IOError, hostFile.string() + ": " + std::strerror(errno));
-        }
-        if (got == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > kMaximumPropertyListBytes) {
-            ::close(fd);
-            return makeError(ErrorCode::TooLarge, hostFile.string() + ": property list too large");
-        }
-    }
-    ::close(fd);
+    std::string bytes = TRY(readRegularFile(hostFile, kMaximumPropertyListBytes));
     return parsePropertyList(bytes);
 }
 

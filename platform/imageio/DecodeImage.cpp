@@ -1,3 +1,4 @@
+#include "platform/foundation/RegularFile.h"
 #include "platform/imageio/Decoders.h"
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/JpegHeader.h"
@@ -59,15 +60,11 @@ std::optional<ImageSummary> inspectImage(const foundation::NSDataRef& data) {
 }
 
 std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& hostFile) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(hostFile, error)) return std::nullopt;
-    auto size = std::filesystem::file_size(hostFile, error);
-    if (error || size == 0 || size > kMaximumFileBytes) return std::nullopt;
-
-    std::ifstream in(hostFile, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
-    return decodeImage(bytes);
+    // The file may be anything a sender or a person put there: a FIFO, a
+    // device, a folder. Only a regular file within the limit is read.
+    auto bytes = foundation::readRegularFile(hostFile, kMaximumFileBytes);
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return decodeImage(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
 }
 
 }  // namespace imageio

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -203,6 +204,27 @@ TEST(PropertyListTest, DictionaryWithContentsOfFileAnswersOnlyDictionaries) {
     auto dict = foundation::dictionaryWithContentsOfFile(path);
     ASSERT_TRUE(dict);
     EXPECT_EQ(dict->size(), sampleDictionary().dictionary()->size());
+}
+
+// A settings file, list or picture may be replaced by anything: each is
+// refused at once with its reason, and nothing blocks or reads without end.
+TEST(PropertyListTest, FilesThatAreNoRegularFileAreRefusedWithoutBlocking) {
+    fs::path folder = testsupport::processDeviceRoot() / "special";
+    fs::create_directories(folder);
+    fs::path fifo = folder / "fifo.plist", large = folder / "large.plist";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::ofstream(large) << std::string(foundation::kMaximumPropertyListBytes + 1, ' ');
+    const std::pair<fs::path, foundation::ErrorCode> cases[] = {
+        {fifo, foundation::ErrorCode::Malformed},       {folder, foundation::ErrorCode::Malformed},
+        {"/dev/zero", foundation::ErrorCode::Malformed}, {large, foundation::ErrorCode::TooLarge},
+        {folder / "missing.plist", foundation::ErrorCode::NotFound}};
+    for (const auto& [file, code] : cases) {
+        auto read = foundation::readPropertyListFile(file);
+        ASSERT_FALSE(read.ok()) << file;
+        EXPECT_EQ(read.error().code, code) << file << ": " << read.error().message;
+        EXPECT_NE(read.error().message.find(file.string()), std::string::npos) << read.error().message;
+    }
+    fs::remove_all(folder);
 }
 
 }  // namespace
