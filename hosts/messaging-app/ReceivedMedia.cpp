@@ -2,7 +2,9 @@
 
 #include "platform/foundation/DeviceRoot.h"
 
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <unistd.h>
 
 namespace messagingapp {
@@ -21,7 +23,69 @@ std::optional<std::string> devicePathInsideRoot(const fs::path& file) {
     return devicePath;
 }
 
+// The start time of a running process, in clock ticks after boot (field 22
+// of /proc/<pid>/stat), or nothing when no such process runs.
+std::optional<unsigned long long> processStartTime(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return std::nullopt;
+    // The command name, field 2, is in parentheses and may hold anything.
+    auto close = line.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    for (int number = 3; number < 22 && fields >> field; ++number) {
+    }
+    unsigned long long start = 0;
+    if (!(fields >> start)) return std::nullopt;
+    return start;
+}
+
+// "<pid>.<start time>-": this process's copies start with it.
+const std::string& ownPrefix() {
+    static const std::string prefix = [] {
+        std::string pid = std::to_string(::getpid());
+        return pid + "." + std::to_string(processStartTime(pid).value_or(0)) + "-";
+    }();
+    return prefix;
+}
+
+// The longest a file name may be on the file systems the device uses.
+constexpr std::size_t kMaximumNameBytes = 255;
+
+// `name` cut to at most `budget` bytes, keeping its extension and never
+// cutting a UTF-8 character in two.
+std::string shortenedName(const std::string& name, std::size_t budget) {
+    if (name.size() <= budget) return name;
+    auto dot = name.rfind('.');
+    std::string extension = dot != std::string::npos && dot > 0 && name.size() - dot <= 16 ? name.substr(dot) : "";
+    std::size_t keep = budget > extension.size() ? budget - extension.size() : 0;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return name.substr(0, keep) + extension;
+}
+
 }  // namespace
+
+std::size_t ReceivedMedia::removeCopiesOfEndedProcesses() {
+    std::error_code ec;
+    std::size_t removed = 0;
+    for (const auto& entry : fs::directory_iterator(foundation::hostPath(kReceivedMediaFolder), ec)) {
+        std::string name = entry.path().filename().string();
+        // "<pid>.<start time>-..." names a process; anything else is left alone.
+        auto dot = name.find('.'), dash = name.find('-');
+        if (dot == std::string::npos || dash == std::string::npos || dot > dash || dot == 0) continue;
+        std::string pid = name.substr(0, dot), start = name.substr(dot + 1, dash - dot - 1);
+        if (pid.find_first_not_of("0123456789") != std::string::npos || start.empty() ||
+            start.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        auto running = processStartTime(pid);
+        if (running && std::to_string(*running) == start) continue;
+        // The entry itself goes (a link is removed, never followed).
+        std::error_code gone;
+        if (!entry.is_directory(gone) && fs::remove(entry.path(), gone)) ++removed;
+    }
+    return removed;
+}
 
 ReceivedMedia::~ReceivedMedia() {
     std::error_code ec;
@@ -40,8 +104,9 @@ foundation::ErrorOr<std::string> ReceivedMedia::receive(const fs::path& file) {
         return foundation::makeError(foundation::ErrorCode::PermissionDenied, "cannot read " + file.string());
     if (auto inside = devicePathInsideRoot(absolute)) return *inside;
 
-    // The process id keeps two copies of the app from choosing one name.
-    std::string name = std::to_string(::getpid()) + "-" + std::to_string(++counter_) + "-" + file.filename().string();
+    // The process's prefix keeps two copies of the app from choosing one name.
+    std::string prefix = ownPrefix() + std::to_string(++counter_) + "-";
+    std::string name = prefix + shortenedName(file.filename().string(), kMaximumNameBytes - prefix.size());
     std::string devicePath = std::string(kReceivedMediaFolder) + "/" + name;
     fs::path copy = foundation::hostPath(devicePath);
     fs::create_directories(copy.parent_path(), ec);

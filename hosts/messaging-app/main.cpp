@@ -6,6 +6,7 @@
 #include "hosts/injector/Injector.h"
 #include "hosts/messaging-app/AssetsLibraryManager.h"
 #include "hosts/messaging-app/NotificationFence.h"
+#include "hosts/messaging-app/ReceivedMedia.h"
 #include "hosts/messaging-app/SaveSession.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -131,6 +132,8 @@ int main(int argc, char** argv) {
     // Launch: the app's own classes first, the home screen's banner classes
     // where this process has them, then the tweaks, before any save.
     messagingapp::registerAssetsLibraryManager();
+    if (std::size_t removed = messagingapp::ReceivedMedia::removeCopiesOfEndedProcesses())
+        std::fprintf(stderr, "WhatsApp: removed %zu received file(s) left by apps that ended\n", removed);
     if (options.bannerClasses) springboard::registerBannerClasses();
     injector::printInjectionReport(injector::injectDynamicLibraries(), stderr);
 

@@ -57,6 +57,27 @@ TEST_F(ReceivedMediaTest, AFileFromOutsideIsCopiedIntoTheAppAndRemovedAfterwards
     EXPECT_TRUE(fs::exists(outside / "photo one.jpg"));
 }
 
+// A killed app leaves its copies; the next app removes those of processes
+// that no longer run, and only those. A name as long as the file system
+// allows still fits once the app's prefix is added.
+TEST_F(ReceivedMediaTest, CopiesOfEndedAppsGoAndLongNamesFit) {
+    std::string longName = std::string(245, 'n') + ".jpeg";  // 250 bytes
+    write(outside / longName, "jpeg bytes");
+    messagingapp::ReceivedMedia media;
+    auto live = media.receive(outside / longName);
+    ASSERT_TRUE(live.ok()) << live.error().message;
+    EXPECT_TRUE(live.value().ends_with(".jpeg"));
+
+    fs::path folder = foundation::hostPath(messagingapp::kReceivedMediaFolder);
+    std::string pid = std::to_string(::getpid());
+    for (const char* name : {"999999999.7-1-ended.jpg", "reused-id"}) write(folder / name, "x");
+    write(folder / (pid + ".1-1-same id, earlier start.jpg"), "x");
+    EXPECT_EQ(messagingapp::ReceivedMedia::removeCopiesOfEndedProcesses(), 2u);
+    EXPECT_TRUE(fs::exists(foundation::hostPath(live.value()))) << "a running app's copy stays";
+    EXPECT_TRUE(fs::exists(folder / "reused-id")) << "a file of no app stays";
+    EXPECT_FALSE(fs::exists(folder / "999999999.7-1-ended.jpg"));
+}
+
 TEST_F(ReceivedMediaTest, AFileInsideTheDeviceKeepsItsPlace) {
     fs::path inside = testsupport::processDeviceRoot() / "private/var/mobile/Media/Downloads/clip.mp4";
     write(inside, "movie");
