@@ -92,18 +92,22 @@ void VeltronaSnapfoldListController::setPreferenceValue(std::optional<foundation
     fs::path file = foundation::hostPath(snapfold::prefs::kSettingsFilePath);
 
     // 1. Start from every entry of the file as it is now.
+    //    An unreadable file that cannot be kept aside is not replaced.
     foundation::NSDictionary settings;
+    bool replaceable = true;
     auto existing = foundation::readPropertyListFile(file);
     if (existing && existing->isDictionary()) {
         settings = std::move(*existing.value().dictionary());
     } else if (existing || existing.error().code != foundation::ErrorCode::NotFound) {
-        if (!keepUnreadableCopy(file)) return;
+        replaceable = keepUnreadableCopy(file);
     }
-    // 2. Set the one key.
-    settings.insert_or_assign(*key, std::move(*value));
-    // 3. Replace the file atomically: readers see the old or the new file.
-    if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
-        NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
+    if (replaceable) {
+        // 2. Set the one key.
+        settings.insert_or_assign(*key, std::move(*value));
+        // 3. Replace the file atomically: readers see the old or the new file.
+        if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
+            NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
+    }
     // 4. Tell every process that has loaded the hook library, even when the
     //    write failed: they then reread an unchanged file.
     auto notification = specifier->stringPropertyForKey("PostNotification");
