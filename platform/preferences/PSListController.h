@@ -60,6 +60,9 @@ public:
     // The row that opened this page, if any.
     PSSpecifierRef specifier() const { return specifier_; }
     void setSpecifier(PSSpecifierRef specifier) { specifier_ = std::move(specifier); }
+    // The page whose row opened this one (held weakly: the navigation owns
+    // both), or nothing.
+    std::shared_ptr<PSListController> parentController() const { return parentController_.lock(); }
 
     // The rows grouped as the table shows them: a group row starts a
     // section; rows before the first group form a section of their own.
@@ -88,16 +91,10 @@ protected:
 private:
     foundation::NSBundleRef bundle_;
     PSSpecifierRef specifier_;
+    std::weak_ptr<PSListController> parentController_;
     uikit::UITableViewRef table_;
 };
 
 using PSListControllerRef = std::shared_ptr<PSListController>;
-
-// The framework's picker page for a choice row ("detail" = PSListItemsController).
-class PSListItemsController : public PSListController {
-public:
-    static objc::Class objcClass();
-    explicit PSListItemsController(objc::Class isa = objcClass()) : PSListController(isa) {}
-};
 
 }  // namespace preferences
