@@ -78,7 +78,8 @@ public:
 
     // What the framework does for a row: read and store its value through
     // its accessors ("get"/"set", else the two methods above), send its
-    // button action to its target, and make the page a link row opens.
+    // button action to its target, and make the page a link row opens
+    // (which keeps this page as its parent).
     std::optional<foundation::PlistValue> valueForSpecifier(PSSpecifier& specifier);
     void setValueForSpecifier(std::optional<foundation::PlistValue> value, PSSpecifier& specifier);
     bool performActionForSpecifier(PSSpecifier& specifier);
