@@ -24,7 +24,7 @@ public:
     // the value (every other key kept), then posts the row's
     // "PostNotification". A settings file that exists but cannot be read is
     // first kept beside it as "<name>.unreadable[.N]"; if it cannot be kept,
-    // nothing is written. A row without a key or a value stores nothing and
+    // nothing is written, and the post still happens. A row without a key or a value stores nothing and
     // posts nothing; a row without a notification name stores but posts
     // nothing. Each of these is logged.
     void setPreferenceValue(std::optional<foundation::PlistValue> value, preferences::PSSpecifier* specifier) override;

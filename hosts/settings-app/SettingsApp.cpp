@@ -2,11 +2,14 @@
 // settings entries of a device root, opens the Snapfold pages from the
 // installed bundle, prints a page as a table, changes a row's value through
 // the page (which rewrites the settings file and notifies every process that
-// loaded the hook library), follows links, taps buttons, custom cells and the
-// share button, and says what happened. It also says which client apps the
+// loaded the hook library), picks an item of a choice row's list, follows
+// links, taps buttons, custom cells and the share button, and says what
+// happened. It also says which client apps the
 // device has (the URL schemes they take) and prints the URLs it opened.
 #include "hosts/settings-app/DeviceSetup.h"
 #include "hosts/settings-app/PageRenderCommands.h"
+#include "hosts/settings-app/PickCommand.h"
+#include "hosts/settings-app/PostWatch.h"
 #include "hosts/settings-app/SettingsSession.h"
 
 #include "platform/foundation/DeviceRoot.h"
@@ -39,6 +42,7 @@ int usage() {
                  "  tap ROW                tap a row: follow a link, or run a button's action\n"
                  "  share                  tap the share button\n"
                  "  visit ROW              follow a link to its page and come back, showing the bars\n"
+                 "%s"
                  "  apps                   list the client apps installed on the device, by URL scheme\n"
                  "  install-app SCHEME [NAME]  say that an app taking SCHEME URLs is installed\n"
                  "  remove-app SCHEME      say that the app taking SCHEME URLs is removed\n"
@@ -47,7 +51,7 @@ int usage() {
                  "--page ROW follows a link row from the first page before the command (repeatable);\n"
                  "--cancel cancels a sheet that a command opens instead of sending it.\n"
                  "ROW is a row's key, id, title or label key.\n",
-                 settingsapp::kPageCommandsUsage);
+                 settingsapp::kPickUsage, settingsapp::kPageCommandsUsage);
     return 2;
 }
 
@@ -74,12 +78,15 @@ int changeRow(SettingsSession& session, const std::string& rowName, const std::s
     auto value = preferences::valueFromText(*row, text);
     if (!value) return fail(value.error().message + "; nothing changed"), 2;
     auto before = page->valueForSpecifier(*row);
+    auto notification = row->stringPropertyForKey("PostNotification");
+    std::optional<settingsapp::PostWatch> watch;
+    if (notification) watch.emplace(*notification);
     page->setValueForSpecifier(value.value(), *row);
     auto after = page->valueForSpecifier(*row);
     std::printf("%s: %s -> %s\n", row->stringPropertyForKey("key")->c_str(),
                 before ? before->description().c_str() : "(none)", after ? after->description().c_str() : "(none)");
-    if (auto notification = row->stringPropertyForKey("PostNotification"))
-        std::printf("posted: %s\n", notification->c_str());
+    // Reported only when the post really reached the notify center.
+    if (watch && watch->sawPost()) std::printf("posted: %s\n", notification->c_str());
     return 0;
 }
 
@@ -278,6 +285,7 @@ int main(int argc, char** argv) {
     if (command == "tap" && rest.size() == 2) return tapRow(session, rest[1], cancel);
     if (command == "share" && rest.size() == 1) return share(session, cancel);
     if (command == "visit" && rest.size() == 2) return visit(session, rest[1]);
+    if (command == "pick" && (rest.size() == 2 || rest.size() == 3)) return settingsapp::pickItem(session, rest);
     if (settingsapp::isPageCommand(command)) return settingsapp::runPageCommand(session, rest);
     std::fprintf(stderr, "snapfold-settings-app: unknown command or wrong arguments: %s\n", command.c_str());
     return usage();

@@ -3,6 +3,7 @@
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/preferences/PSListItemsController.h"
 #include "platform/preferences/PreferencesSelectors.h"
 #include "platform/preferences/SpecifiersFromPlist.h"
 #include "platform/uikit/UIApplication.h"
@@ -38,13 +39,6 @@ objc::Class PSListController::objcClass() {
         objc::class_addMethod(made, kSetPreferenceValueSpecifier, &setPreferenceValueImp);
         return made;
     }();
-    return cls;
-}
-
-objc::Class PSListItemsController::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "PSListItemsController", PSListController::objcClass(),
-        [](objc::Class isa) { return std::make_shared<PSListItemsController>(isa); });
     return cls;
 }
 
@@ -257,6 +251,7 @@ std::shared_ptr<PSListController> PSListController::controllerForSpecifier(PSSpe
     // A pushed page is titled by the row that opened it until it sets its own title.
     page->setTitle(specifier.name().value_or(""));
     page->setSpecifier(std::static_pointer_cast<PSSpecifier>(specifier.retain()));
+    page->parentController_ = std::static_pointer_cast<PSListController>(retain());
     return page;
 }
 

@@ -60,6 +60,9 @@ public:
     // The row that opened this page, if any.
     PSSpecifierRef specifier() const { return specifier_; }
     void setSpecifier(PSSpecifierRef specifier) { specifier_ = std::move(specifier); }
+    // The page whose row opened this one (held weakly: the navigation owns
+    // both), or nothing.
+    std::shared_ptr<PSListController> parentController() const { return parentController_.lock(); }
 
     // The rows grouped as the table shows them: a group row starts a
     // section; rows before the first group form a section of their own.
@@ -75,7 +78,8 @@ public:
 
     // What the framework does for a row: read and store its value through
     // its accessors ("get"/"set", else the two methods above), send its
-    // button action to its target, and make the page a link row opens.
+    // button action to its target, and make the page a link row opens
+    // (which keeps this page as its parent).
     std::optional<foundation::PlistValue> valueForSpecifier(PSSpecifier& specifier);
     void setValueForSpecifier(std::optional<foundation::PlistValue> value, PSSpecifier& specifier);
     bool performActionForSpecifier(PSSpecifier& specifier);
@@ -88,16 +92,10 @@ protected:
 private:
     foundation::NSBundleRef bundle_;
     PSSpecifierRef specifier_;
+    std::weak_ptr<PSListController> parentController_;
     uikit::UITableViewRef table_;
 };
 
 using PSListControllerRef = std::shared_ptr<PSListController>;
-
-// The framework's picker page for a choice row ("detail" = PSListItemsController).
-class PSListItemsController : public PSListController {
-public:
-    static objc::Class objcClass();
-    explicit PSListItemsController(objc::Class isa = objcClass()) : PSListController(isa) {}
-};
 
 }  // namespace preferences

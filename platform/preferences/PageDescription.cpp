@@ -35,6 +35,7 @@ std::string rowKind(const PSSpecifier& row) {
     case PSSegmentCell: return "segments";
     case PSSliderCell: return "slider";
     case PSButtonCell: return "button";
+    case PSListItemCell: return "item";
     case PSStaticTextCell: return "text";
     default: return cellTypeName(row.cellType());
     }
@@ -75,6 +76,7 @@ std::string describePage(PSListController& page) {
             std::string title = cell ? cell->textLabel()->text() : row->name().value_or("");
             out << "  - " << (title.empty() ? row->name().value_or("(untitled)") : title) << " [" << rowKind(*row);
             if (auto key = row->stringPropertyForKey("key")) out << ", key " << *key;
+            if (cell && cell->accessoryType() == uikit::UITableViewCellAccessoryCheckmark) out << ", chosen";
             out << "]";
             if (framework && framework->value()) out << ": " << framework->displayedValue();
             if (!row->buttonAction().empty()) out << " -> " << row->buttonAction();

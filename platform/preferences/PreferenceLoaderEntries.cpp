@@ -144,7 +144,11 @@ PSListControllerRef openPreferenceLoaderEntry(const PreferenceLoaderEntry& entry
         return nullptr;
     }
     auto page = makeRootController(loaded.value());
-    if (page) page->setSpecifier(entry.specifier);
+    if (!page) return nullptr;
+    page->setSpecifier(entry.specifier);
+    // As a page a row opens, the first page is titled by its entry until it
+    // sets a title of its own; the page after it says so on its back button.
+    page->setTitle(entry.label);
     return page;
 }
 

@@ -32,6 +32,9 @@ std::string UILabel::dumpDetails() const {
     std::string details = "text=\"" + text_ + "\" font=\"" + shown->fontName() + "\" " + size + "pt";
     details += " color=" + (textColor_ ? textColor_->description() : std::string("none"));
     details += " alignment=" + std::to_string(textAlignment_) + " lines=" + std::to_string(numberOfLines_);
+    // One line wider than the label is drawn cut short, ending in an ellipsis.
+    double width = frame().size.width;
+    if (numberOfLines_ == 1 && width > 0 && intrinsicContentSize().width > width) details += " ends-in-ellipsis";
     return details;
 }
 

@@ -41,6 +41,8 @@ public:
     // wrapped at preferredMaxLayoutWidth for a label of several lines. An
     // empty label asks for no size.
     CGSize intrinsicContentSize() const override;
+    // Text, font, colour, alignment and lines; "ends-in-ellipsis" for one
+    // line that is wider than the label, which is drawn cut short.
     std::string dumpDetails() const override;
 
 private:

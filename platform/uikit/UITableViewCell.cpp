@@ -53,6 +53,9 @@ void UITableViewCell::layoutSubviews() {
     } else if (accessoryType_ == UITableViewCellAccessoryDisclosureIndicator) {
         contentWidth = bounds.size.width - kMargin - kDisclosureWidth - kDisclosureGap;
         trailingAccessory = true;
+    } else if (accessoryType_ == UITableViewCellAccessoryCheckmark) {
+        contentWidth = bounds.size.width - kMargin - kCheckmarkWidth - kDisclosureGap;
+        trailingAccessory = true;
     }
     if (!contentView_) return;
     contentView_->setFrame(CGRectMake(0, 0, std::max(contentWidth, 0.0), bounds.size.height));
@@ -69,8 +72,10 @@ void UITableViewCell::layoutSubviews() {
         detailTextLabel_->setFrame(CGRectMake(kMargin, top + title.height, std::min(detail.width, available), detail.height));
         return;
     }
-    double detailWidth = std::min(detail.width, available);
-    double titleWidth = std::min(title.width, std::max(available - (showsDetail ? detailWidth + kMargin : 0), 0.0));
+    // The title is what names the row, so it keeps its width; the value
+    // gets what is left and is cut short with an ellipsis when drawn.
+    double titleWidth = std::min(title.width, available);
+    double detailWidth = std::min(detail.width, std::max(available - titleWidth - kMargin, 0.0));
     textLabel_->setFrame(CGRectMake(kMargin, (bounds.size.height - title.height) / 2, titleWidth, title.height));
     if (showsDetail) {
         double right = contentWidth - (trailingAccessory ? 0 : kMargin);
@@ -84,6 +89,7 @@ void UITableViewCell::layoutSubviews() {
 std::string UITableViewCell::dumpDetails() const {
     std::string details = "style=" + std::to_string(style_);
     if (accessoryType_ == UITableViewCellAccessoryDisclosureIndicator) details += " accessory=disclosure";
+    if (accessoryType_ == UITableViewCellAccessoryCheckmark) details += " accessory=checkmark";
     return details;
 }
 

@@ -20,6 +20,7 @@ enum UITableViewCellStyle : long {
 enum UITableViewCellAccessoryType : long {
     UITableViewCellAccessoryNone = 0,
     UITableViewCellAccessoryDisclosureIndicator = 1,
+    UITableViewCellAccessoryCheckmark = 3,
 };
 
 enum UITableViewCellSelectionStyle : long {
@@ -47,7 +48,8 @@ public:
     const UIViewRef& accessoryView() const { return accessoryView_; }
     void setAccessoryView(UIViewRef view) { accessoryView_ = std::move(view); }
     // The standard accessory drawn when there is no accessory view (a
-    // disclosure indicator on rows that open a page).
+    // disclosure indicator on rows that open a page, a checkmark on the
+    // chosen item of a list).
     long accessoryType() const { return accessoryType_; }
     void setAccessoryType(long type) { accessoryType_ = type; }
 
@@ -68,7 +70,9 @@ public:
     // view beside the accessory, the title 15 points in and centred
     // vertically, the detail at the trailing edge (value styles) or under
     // the title (subtitle style), hidden in the default style; an accessory
-    // view 15 points from the trailing edge, centred vertically.
+    // view 15 points from the trailing edge, centred vertically. The title
+    // keeps its whole width; in the value styles the detail takes what is
+    // left beside it and its text ends in an ellipsis when drawn.
     void layoutSubviews() override;
     std::string dumpDetails() const override;
 
@@ -76,6 +80,7 @@ public:
     static constexpr double kMargin = 15;
     static constexpr double kDisclosureWidth = 8;
     static constexpr double kDisclosureGap = 10;
+    static constexpr double kCheckmarkWidth = 14;
 
 private:
     void buildStandardViews(CGRect frame);

@@ -25,7 +25,7 @@ protected:
 
 TEST_F(SettingsAppTest, AProcessThatLoadedTheHookLibraryFollowsAnAlbumNameChange) {
     testsupport::ChildProcess watcher(testsupport::buildDirectory() / "bin" / "snapfold-settings",
-                                      {"watch", "--changes", "1", "--timeout", "10"});
+                                      {"watch", "--changes", "2", "--timeout", "10"});
     ASSERT_TRUE(watcher.started());
     auto ready = watcher.readLine();
     ASSERT_TRUE(ready && ready->starts_with("watching:")) << ready.value_or("(no output)");
@@ -35,6 +35,14 @@ TEST_F(SettingsAppTest, AProcessThatLoadedTheHookLibraryFollowsAnAlbumNameChange
     ASSERT_TRUE(line) << "the watcher saw no change";
     EXPECT_NE(line->find("changed:"), std::string::npos) << *line;
     EXPECT_NE(line->find("albumName = \"Holiday 2015\""), std::string::npos) << *line;
+    // A suggested album picked from the album row's list is followed too.
+    auto picked = run({"--page", "Configuration", "pick", "Album", "3"});
+    ASSERT_EQ(picked.exitCode, 0) << picked.errors;
+    EXPECT_NE(picked.output.find("posted: com.veltrona.snapfold/settingschanged"), std::string::npos) << picked.output;
+    EXPECT_NE(picked.output.find("Album shows: Chats"), std::string::npos) << picked.output;
+    line = watcher.readLine();
+    ASSERT_TRUE(line) << "the watcher saw no pick";
+    EXPECT_NE(line->find("albumName = \"Chats\""), std::string::npos) << *line;
     EXPECT_EQ(watcher.wait(), 0);
 }
 

@@ -129,6 +129,17 @@ TEST_F(SettingsStorageTest, ASecondUnreadableFileDoesNotOverwriteTheFirstCopy) {
     EXPECT_EQ(textB, "second");
 }
 
+TEST_F(SettingsStorageTest, AChangePostsEvenWhenTheUnreadableFileCanNeitherBeKeptNorReplaced) {
+    // A folder where the file should be: it cannot be read, copied aside or
+    // replaced, yet every process that loaded the hook library must be told.
+    fs::create_directory(prefstest::settingsFile());
+    prefstest::PostCounter posts(snapfold::prefs::kSettingsChangedNotification);
+    page->setPreferenceValue(PlistValue(false), &row("isEnabled"));
+    page->setPreferenceValue(PlistValue("Trips"), &row("albumName"));
+    EXPECT_EQ(posts.countAfterDrain(), 2);
+    EXPECT_TRUE(fs::is_directory(prefstest::settingsFile())) << "what could not be kept is left as it was";
+}
+
 TEST_F(SettingsStorageTest, ARowWithoutAKeyStoresAndPostsNothing) {
     auto keyless = std::make_shared<preferences::PSSpecifier>();
     keyless->setProperty(PlistValue(snapfold::prefs::kSettingsChangedNotification), "PostNotification");

@@ -132,6 +132,16 @@ void addNavigationBar(UIView& root, preferences::PSListController& page, const u
     root.addSubview(view);
 }
 
+// The lowest edge any shown view reaches below `view`'s top, in its coordinates.
+double lowestEdge(const UIView& view) {
+    double lowest = view.bounds().size.height;
+    for (const auto& subview : view.subviews()) {
+        if (subview->isHidden()) continue;
+        lowest = std::max(lowest, subview->frame().origin.y + lowestEdge(*subview));
+    }
+    return lowest;
+}
+
 double rowHeight(const preferences::PSSpecifier* row) {
     if (row) {
         if (const auto* height = row->propertyForKey("height")) {
@@ -157,7 +167,11 @@ double addSection(UIView& table, preferences::PSListController& page, long secti
         header->setFrame(CGRectMake(0, y, width, height));
         if (options.prepareHeaderView) options.prepareHeaderView(*header, section);
         table.addSubview(header);
-        y += height;
+        // A header's content may reach below the height the page gives it
+        // (the logo is taller than its header and does not clip); the rest
+        // of the section starts below that content, so nothing covers it.
+        header->layoutIfNeeded();
+        y += std::max(height, lowestEdge(*header));
     } else {
         auto title = page.tableViewTitleForHeaderInSection(tableView, section);
         double height = ownHeight > 0 ? ownHeight
@@ -217,16 +231,6 @@ double addSection(UIView& table, preferences::PSListController& page, long secti
         y += kEmptyFooterHeight;
     }
     return y;
-}
-
-// The lowest edge any shown view reaches below `view`'s top, in its coordinates.
-double lowestEdge(const UIView& view) {
-    double lowest = view.bounds().size.height;
-    for (const auto& subview : view.subviews()) {
-        if (subview->isHidden()) continue;
-        lowest = std::max(lowest, subview->frame().origin.y + lowestEdge(*subview));
-    }
-    return lowest;
 }
 
 }  // namespace

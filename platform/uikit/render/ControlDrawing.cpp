@@ -173,9 +173,29 @@ void drawSwitch(cairo_t* cr, const UISwitch& control) {
     cairo_fill(cr);
 }
 
-void drawCellAccessory(cairo_t* cr, const UITableViewCell& cell) {
-    if (cell.accessoryType() != UITableViewCellAccessoryDisclosureIndicator) return;
+namespace {
+
+// The checkmark of a list's chosen item, in the tint colour.
+void drawCheckmark(cairo_t* cr, const UITableViewCell& cell, const UIColorRef& tint) {
+    CGRect bounds = cell.bounds();
+    double x = bounds.size.width - UITableViewCell::kMargin - UITableViewCell::kCheckmarkWidth;
+    double middle = bounds.size.height / 2;
+    cairo_move_to(cr, x + 1, middle);
+    cairo_line_to(cr, x + 5, middle + 4.5);
+    cairo_line_to(cr, x + UITableViewCell::kCheckmarkWidth - 1, middle - 5.5);
+    setSourceColor(cr, tint ? *tint : *UIColor::blackColor());
+    cairo_set_line_width(cr, 2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
+}
+
+}  // namespace
+
+void drawCellAccessory(cairo_t* cr, const UITableViewCell& cell, const UIColorRef& tint) {
     if (cell.accessoryView() && cell.accessoryView()->superview() == &cell) return;  // the view stands in its place
+    if (cell.accessoryType() == UITableViewCellAccessoryCheckmark) return drawCheckmark(cr, cell, tint);
+    if (cell.accessoryType() != UITableViewCellAccessoryDisclosureIndicator) return;
     CGRect bounds = cell.bounds();
     double x = bounds.size.width - UITableViewCell::kMargin - UITableViewCell::kDisclosureWidth;
     double middle = bounds.size.height / 2;

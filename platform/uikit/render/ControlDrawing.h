@@ -30,7 +30,8 @@ void drawLayerShadow(cairo_t* cr, const UIView& view);
 // A switch's track (the on-tint colour when on) and knob.
 void drawSwitch(cairo_t* cr, const UISwitch& control);
 
-// The cell's standard accessory: the disclosure indicator at the trailing edge.
-void drawCellAccessory(cairo_t* cr, const UITableViewCell& cell);
+// The cell's standard accessory at the trailing edge: the disclosure
+// indicator, or the checkmark in `tint`.
+void drawCellAccessory(cairo_t* cr, const UITableViewCell& cell, const UIColorRef& tint);
 
 }  // namespace uikit::render

@@ -17,7 +17,7 @@ void drawContent(cairo_t* cr, const UIView& view) {
     } else if (auto* control = dynamic_cast<const UISwitch*>(&view)) {
         drawSwitch(cr, *control);
     } else if (auto* cell = dynamic_cast<const UITableViewCell*>(&view)) {
-        drawCellAccessory(cr, *cell);
+        drawCellAccessory(cr, *cell, effectiveTintColor(view));
     }
 }
 

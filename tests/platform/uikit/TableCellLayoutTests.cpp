@@ -52,12 +52,14 @@ TEST(TableCellLayoutTest, TheDisclosureIndicatorNarrowsTheContentAndTheDetailEnd
     EXPECT_DOUBLE_EQ(cell->detailTextLabel()->frame().maxX(), contentWidth);
 }
 
-TEST(TableCellLayoutTest, ALongTitleIsCutToTheRoomBesideTheDetail) {
-    auto cell = makeCell(UITableViewCellStyleValue1, 200, "A title far too long for a narrow row of a table", "Value");
+TEST(TableCellLayoutTest, ALongValueIsCutToTheRoomBesideTheWholeTitle) {
+    auto cell = makeCell(UITableViewCellStyleValue1, 375, "Album name", "Pictures from the family group chat, summer 2015");
     ASSERT_TRUE(layoutViewTree(*cell).ok());
     CGRect title = cell->textLabel()->frame(), detail = cell->detailTextLabel()->frame();
-    EXPECT_LT(title.size.width, cell->textLabel()->intrinsicContentSize().width);
-    EXPECT_LE(title.maxX() + UITableViewCell::kMargin, detail.minX());
+    EXPECT_EQ(title.size, cell->textLabel()->intrinsicContentSize());
+    EXPECT_LT(detail.size.width, cell->detailTextLabel()->intrinsicContentSize().width);
+    EXPECT_DOUBLE_EQ(title.maxX() + UITableViewCell::kMargin, detail.minX());
+    EXPECT_DOUBLE_EQ(detail.maxX(), 375 - UITableViewCell::kMargin);
 }
 
 TEST(TableCellLayoutTest, SubtitleStyleStacksTheDetailUnderTheTitle) {

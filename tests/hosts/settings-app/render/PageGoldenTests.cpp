@@ -1,4 +1,4 @@
-// The view trees of the three pages, with every frame the layout gave them,
+// The view trees of the three pages and the album choice list, with every frame the layout gave them,
 // on a phone and on a pad, compared with the golden dumps in tests/golden/;
 // and the line diff those comparisons print.
 #include "hosts/settings-app/render/PageDump.h"
@@ -24,10 +24,12 @@ TEST_P(PageGoldenTest, TheDumpMatchesItsGoldenFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageGoldenTest,
-                         ::testing::Combine(::testing::Values(Page::Root, Page::Configuration, Page::Makers),
+                         ::testing::Combine(::testing::Values(Page::Root, Page::Configuration, Page::Makers, Page::AlbumChoice),
                                             ::testing::Bool()),
                          [](const auto& info) {
-                             return std::string(pagetest::pageName(std::get<0>(info.param))) +
+                             std::string name = pagetest::pageName(std::get<0>(info.param));
+                             std::erase(name, '-');
+                             return name +
                                     (std::get<1>(info.param) ? "OnPad" : "OnPhone");
                          });
 

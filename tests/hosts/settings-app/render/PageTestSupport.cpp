@@ -15,6 +15,7 @@ const char* pageName(Page page) {
     case Page::Root: return "root";
     case Page::Configuration: return "configuration";
     case Page::Makers: return "makers";
+    case Page::AlbumChoice: return "album-choice";
     }
     return "?";
 }
@@ -36,20 +37,26 @@ void PageScreenTest::TearDown() {
 OpenPage PageScreenTest::open(Page page) {
     auto root = std::make_shared<SnapfoldListController>();
     root->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
+    // The Settings app titles the first page by its entry's label.
+    root->setTitle("Snapfold");
     OpenPage opened{prefstest::showPage(root), root};
     auto& loop = uikit::NSRunLoop::mainRunLoop();
     loop.runUntilDate(loop.currentTime() + 1.0);
     if (page == Page::Root) return opened;
-    const char* row = page == Page::Configuration ? "Configuration" : "Makers";
-    auto link = root->specifierForID(row);
-    EXPECT_TRUE(link) << "the first page has a row " << row;
-    if (!link) return opened;
-    auto next = root->controllerForSpecifier(*link);
-    EXPECT_TRUE(next) << row << " opens a page";
-    if (!next) return opened;
-    opened.shown.inner->pushViewController(next, false);
-    loop.runUntilDate(loop.currentTime() + 1.0);
-    opened.top = next;
+    auto follow = [&](const char* row) {
+        auto link = opened.top->specifierForID(row);
+        EXPECT_TRUE(link) << "the page has a row " << row;
+        auto next = link ? opened.top->controllerForSpecifier(*link) : nullptr;
+        EXPECT_TRUE(next) << row << " opens a page";
+        if (!next) return false;
+        opened.shown.inner->pushViewController(next, false);
+        loop.runUntilDate(loop.currentTime() + 1.0);
+        opened.top = next;
+        return true;
+    };
+    if (page == Page::Makers) follow("Makers");
+    if (page == Page::Configuration || page == Page::AlbumChoice) follow("Configuration");
+    if (page == Page::AlbumChoice && opened.top != root) follow("albumName");
     return opened;
 }
 

@@ -12,7 +12,8 @@
 
 namespace pagetest {
 
-enum class Page { Root, Configuration, Makers };
+// AlbumChoice: the list the configuration page's album row opens.
+enum class Page { Root, Configuration, Makers, AlbumChoice };
 const char* pageName(Page page);
 
 struct OpenPage {
@@ -28,7 +29,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Opens the first page and, for a sub-page, follows its link; the title
+    // Opens the first page and follows the links to the page; the title
     // logo has faded in when it returns.
     OpenPage open(Page page);
     // The open page's screen at `width`. The header's random line is pinned
