@@ -6,6 +6,7 @@
 // links, taps buttons, custom cells and the share button, and says what
 // happened. It also says which client apps the
 // device has (the URL schemes they take) and prints the URLs it opened.
+#include "hosts/command-line/CommandLine.h"
 #include "hosts/settings-app/DeviceSetup.h"
 #include "hosts/settings-app/PageRenderCommands.h"
 #include "hosts/settings-app/PickCommand.h"
@@ -30,30 +31,6 @@
 namespace {
 
 using settingsapp::SettingsSession;
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: snapfold-settings-app [--device-root DIR] [--entry LABEL] [--page ROW]... [--cancel] COMMAND\n"
-                 "  install [BUILD-DIR]    install the built bundle and its entry into the device root,\n"
-                 "                         and a default device where it has none\n"
-                 "  entries                list the settings entries\n"
-                 "  show                   print the page as a table\n"
-                 "  set ROW VALUE          change a row's value through the page\n"
-                 "  tap ROW                tap a row: follow a link, or run a button's action\n"
-                 "  share                  tap the share button\n"
-                 "  visit ROW              follow a link to its page and come back, showing the bars\n"
-                 "%s"
-                 "  apps                   list the client apps installed on the device, by URL scheme\n"
-                 "  install-app SCHEME [NAME]  say that an app taking SCHEME URLs is installed\n"
-                 "  remove-app SCHEME      say that the app taking SCHEME URLs is removed\n"
-                 "  opened-urls            print every URL the device was asked to open\n"
-                 "%s"
-                 "--page ROW follows a link row from the first page before the command (repeatable);\n"
-                 "--cancel cancels a sheet that a command opens instead of sending it.\n"
-                 "ROW is a row's key, id, title or label key.\n",
-                 settingsapp::kPickUsage, settingsapp::kPageCommandsUsage);
-    return 2;
-}
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "snapfold-settings-app: %s\n", message.c_str());
@@ -218,53 +195,89 @@ int printOpenedURLs() {
     return 0;
 }
 
+// The words after a page command or `pick`, in the order their own parsers
+// read them.
+std::vector<std::string> commandWords(const std::string& command, const std::vector<std::string>& operands,
+                                      const std::vector<std::pair<std::string, std::string>>& options) {
+    std::vector<std::string> words{command};
+    words.insert(words.end(), operands.begin(), operands.end());
+    for (const auto& [option, value] : options)
+        if (!value.empty()) words.insert(words.end(), {option, value});
+    return words;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the app
-    std::vector<std::string> args(argv + 1, argv + argc);
+    commandline::Program program(
+        "snapfold-settings-app",
+        "The Settings app, as text: lists the settings entries, opens the Snapfold pages from the installed bundle, "
+        "shows a page, changes a row's value through the page, picks an item of a choice list, follows links, taps "
+        "buttons and cells, and draws or dumps a page. ROW is a row's key, id, title or label key.");
+    auto& app = program.app();
     std::string entryLabel = "Snapfold";
     std::vector<std::string> pages;
-    std::vector<std::string> rest;
     bool cancel = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--device-root" && i + 1 < args.size()) {
-            if (auto named = foundation::setDeviceRoot(args[++i]); !named) {
-                std::fprintf(stderr, "snapfold-settings-app: %s\n", named.error().message.c_str());
-                return 2;
-            }
-        } else if (args[i] == "--entry" && i + 1 < args.size()) {
-            entryLabel = args[++i];
-        } else if (args[i] == "--page" && i + 1 < args.size()) {
-            pages.push_back(args[++i]);
-        } else if (args[i] == "--cancel") {
-            cancel = true;
-        } else if (args[i] == "-h" || args[i] == "--help") {
-            return usage();
-        } else {
-            rest.push_back(args[i]);
-        }
+    app.add_option("--entry", entryLabel, "the settings entry to open")->type_name("LABEL")->capture_default_str();
+    app.add_option("--page", pages, "follow a link row from the first page before the command (repeatable)")
+        ->type_name("ROW")
+        ->allow_extra_args(false);
+    app.add_flag("--cancel", cancel, "cancel a sheet that a command opens instead of sending it");
+
+    std::string build, row, value, scheme, name, item, file, width, idiom, scale;
+    auto* install = program.command("install", "install the whole tweak built in BUILD-DIR into the device root, "
+                                               "and a default device where it has none");
+    install->add_option("build-dir", build, "the build folder (default: the one this program was built in)");
+    auto* entries = program.command("entries", "list the settings entries");
+    auto* show = program.command("show", "print the page as a table");
+    auto* set = program.command("set", "change a row's value through the page");
+    set->add_option("row", row, "the row")->required();
+    set->add_option("value", value, "the new value")->required();
+    auto* tap = program.command("tap", "tap a row: follow a link, or run a button's action");
+    tap->add_option("row", row, "the row")->required();
+    auto* share = program.command("share", "tap the share button");
+    auto* visit = program.command("visit", "follow a link to its page and come back, showing the bars");
+    visit->add_option("row", row, "the row")->required();
+    auto* pick = program.command("pick", "pick an item of a choice row's list: ROW ITEM, or ITEM on a list opened "
+                                         "with --page; ITEM is its number from 1, its title or its value");
+    pick->add_option("row", row, "the choice row, or the item")->required();
+    pick->add_option("item", item, "the item");
+    auto* apps = program.command("apps", "list the client apps installed on the device, by URL scheme");
+    auto* installApp = program.command("install-app", "say that an app taking SCHEME URLs is installed");
+    installApp->add_option("scheme", scheme, "the URL scheme")->required();
+    installApp->add_option("name", name, "the app's name");
+    auto* removeApp = program.command("remove-app", "say that the app taking SCHEME URLs is removed");
+    removeApp->add_option("scheme", scheme, "the URL scheme")->required();
+    auto* openedURLs = program.command("opened-urls", "print every URL the device was asked to open");
+    auto* render = program.command("render", "draw the page to a PNG file");
+    render->add_option("file", file, "the PNG file to write")->required();
+    render->add_option("--scale", scale, "pixels a point (default 2)")->check(commandline::positiveNumber());
+    auto* dump = program.command("dump", "print the page's view tree with the frames the layout gave it");
+    for (auto* drawing : {render, dump}) {
+        drawing->add_option("--width", width, "the screen's width in points")->check(commandline::positiveNumber());
+        drawing->add_option("--idiom", idiom, "the device")->check(CLI::IsMember({"phone", "pad"}));
     }
-    if (rest.empty()) return usage();
-    const std::string command = rest[0];
+    app.require_subcommand(1);
+    if (auto exit = program.parse(argc, argv)) return *exit;
+
     std::fprintf(stderr, "snapfold-settings-app: device root %s\n", foundation::deviceRoot().c_str());
     uikit::UIApplication::sharedApplication().setOpenURLObserver(
         [](const std::string& url) { std::printf("opened URL: %s\n", url.c_str()); });
 
-    if (command == "install" && rest.size() <= 2) {
-        auto build = rest.size() == 2 ? std::filesystem::path(rest[1]) : foundation::mainBundlePath().parent_path();
-        auto installed = settingsapp::installFromBuildTree(build);
+    if (*install) {
+        auto folder = build.empty() ? foundation::mainBundlePath().parent_path() : std::filesystem::path(build);
+        auto installed = settingsapp::installFromBuildTree(folder);
         if (!installed) return fail(installed.error().message);
         for (const auto& path : installed.value()) std::printf("installed %s\n", path.c_str());
         for (const auto& path : settingsapp::prepareDefaultDevice()) std::printf("wrote %s\n", path.c_str());
         return 0;
     }
-    if (command == "entries" && rest.size() == 1) return listEntries();
-    if (command == "apps" && rest.size() == 1) return listApps();
-    if (command == "install-app" && (rest.size() == 2 || rest.size() == 3))
-        return installApp(rest[1], rest.size() == 3 ? rest[2] : "");
-    if (command == "remove-app" && rest.size() == 2) return removeApp(rest[1]);
-    if (command == "opened-urls" && rest.size() == 1) return printOpenedURLs();
+    if (*entries) return listEntries();
+    if (*apps) return listApps();
+    if (*installApp) return ::installApp(scheme, name);
+    if (*removeApp) return ::removeApp(scheme);
+    if (*openedURLs) return printOpenedURLs();
 
     // As the phone's Settings app runs in "/", the host runs in the device
     // root, so that relative resource paths resolve as they do there.
@@ -277,16 +290,21 @@ int main(int argc, char** argv) {
     for (const auto& page : pages)
         if (!session.pushLink(page, message)) return fail(message), 2;
 
-    if (command == "show" && rest.size() == 1) {
+    if (*show) {
         std::printf("%s", preferences::describePage(*session.topPage()).c_str());
         return 0;
     }
-    if (command == "set" && rest.size() == 3) return changeRow(session, rest[1], rest[2]);
-    if (command == "tap" && rest.size() == 2) return tapRow(session, rest[1], cancel);
-    if (command == "share" && rest.size() == 1) return share(session, cancel);
-    if (command == "visit" && rest.size() == 2) return visit(session, rest[1]);
-    if (command == "pick" && (rest.size() == 2 || rest.size() == 3)) return settingsapp::pickItem(session, rest);
-    if (settingsapp::isPageCommand(command)) return settingsapp::runPageCommand(session, rest);
-    std::fprintf(stderr, "snapfold-settings-app: unknown command or wrong arguments: %s\n", command.c_str());
-    return usage();
+    if (*set) return changeRow(session, row, value);
+    if (*tap) return tapRow(session, row, cancel);
+    if (*share) return ::share(session, cancel);
+    if (*visit) return ::visit(session, row);
+    if (*pick) {
+        std::vector<std::string> operands{row};
+        if (!item.empty()) operands.push_back(item);
+        return settingsapp::pickItem(session, commandWords("pick", operands, {}));
+    }
+    if (*render)
+        return settingsapp::runPageCommand(
+            session, commandWords("render", {file}, {{"--width", width}, {"--idiom", idiom}, {"--scale", scale}}));
+    return settingsapp::runPageCommand(session, commandWords("dump", {}, {{"--width", width}, {"--idiom", idiom}}));
 }
