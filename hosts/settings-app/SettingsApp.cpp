@@ -6,15 +6,13 @@
 // share button, and says what happened. It also says which client apps the
 // device has (the URL schemes they take) and prints the URLs it opened.
 #include "hosts/settings-app/DeviceSetup.h"
+#include "hosts/settings-app/PageActions.h"
 #include "hosts/settings-app/PageRenderCommands.h"
 #include "hosts/settings-app/SettingsSession.h"
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSBundle.h"
-#include "platform/messageui/MFMailComposeViewController.h"
 #include "platform/preferences/PageDescription.h"
-#include "platform/preferences/SpecifierValueParsing.h"
-#include "platform/social/SLComposeViewController.h"
 #include "platform/uikit/DeviceURLHandlers.h"
 #include "platform/uikit/OpenedURLLog.h"
 #include "platform/uikit/UIApplication.h"
@@ -64,111 +62,49 @@ int listEntries() {
     return 0;
 }
 
+void sayLine(const std::string& line) { std::printf("%s\n", line.c_str()); }
+
 int changeRow(SettingsSession& session, const std::string& rowName, const std::string& text) {
-    auto* page = session.topPage();
     auto row = session.findRow(rowName);
     if (!row) return fail("no row \"" + rowName + "\" on this page; nothing changed"), 2;
-    if (!row->propertyForKey("key"))
-        return fail("the row \"" + rowName + "\" has no value to change; nothing changed"), 2;
-    auto value = preferences::valueFromText(*row, text);
-    if (!value) return fail(value.error().message + "; nothing changed"), 2;
-    auto before = page->valueForSpecifier(*row);
-    page->setValueForSpecifier(value.value(), *row);
-    auto after = page->valueForSpecifier(*row);
-    std::printf("%s: %s -> %s\n", row->stringPropertyForKey("key")->c_str(),
-                before ? before->description().c_str() : "(none)", after ? after->description().c_str() : "(none)");
-    if (auto notification = row->stringPropertyForKey("PostNotification"))
-        std::printf("posted: %s\n", notification->c_str());
+    auto changed = settingsapp::changeRowValue(*session.topPage(), *row, text, sayLine);
+    if (!changed) return fail(changed.error().message), 2;
     return 0;
 }
 
 // Finishes whatever sheet a tap presented, as the person would.
 int finishSheets(SettingsSession& session, bool cancel) {
-    auto* page = session.topPage();
-    if (auto mail = std::dynamic_pointer_cast<messageui::MFMailComposeViewController>(
-            session.innerNavigation().presentedViewController())) {
-        std::printf("mail sheet: to %s, subject \"%s\", %zu attachment(s)\n",
-                    mail->toRecipients().empty() ? "(nobody)" : mail->toRecipients().front().c_str(),
-                    mail->subject().c_str(), mail->attachments().size());
-        for (const auto& attachment : mail->attachments())
-            std::printf("  attachment: %s (%s, %zu bytes)\n", attachment.fileName.c_str(), attachment.mimeType.c_str(),
-                        attachment.data->size());
-        if (cancel) {
-            mail->cancel();
-            std::printf("mail cancelled\n");
-        } else {
-            auto written = mail->send();
-            if (!written) return fail("the mail could not be written: " + written.error().message);
-            std::printf("mail written: %s\n  (%s)\n", written.value().c_str(),
-                        foundation::hostPath(written.value()).c_str());
-        }
-        SettingsSession::runFor(1.0);
-        std::printf("mail sheet %s\n", session.innerNavigation().presentedViewController() ? "still shown" : "dismissed");
-        return 0;
-    }
-    if (auto sheet = page ? std::dynamic_pointer_cast<social::SLComposeViewController>(page->presentedViewController())
-                          : nullptr) {
-        std::printf("share sheet: \"%s\"\n", sheet->initialText().c_str());
-        if (cancel) {
-            sheet->cancel();
-            std::printf("share cancelled\n");
-        } else {
-            sheet->send();
-        }
-        SettingsSession::runFor(1.0);
-        std::printf("share sheet %s\n", page->presentedViewController() ? "still shown" : "dismissed");
-        return 0;
-    }
-    std::printf("nothing was shown\n");
+    auto sheet = settingsapp::describeShownSheet(session);
+    if (!sheet.empty()) sayLine(sheet);
+    auto finished = settingsapp::finishSheet(session, cancel, sayLine);
+    if (!finished) return fail(finished.error().message);
     return 0;
 }
 
-// A row with a cell class of its own answers a tap in its cell: the table
-// selects the row's cell and, as the Settings app does after every tap,
-// deselects it again.
-void selectAndDeselectCell(preferences::PSListController& page, preferences::PSSpecifier& row) {
-    auto indexPath = page.indexPathForSpecifier(row);
-    auto cell = indexPath ? page.tableViewCellForRowAtIndexPath(*page.table(), *indexPath) : nullptr;
-    if (!cell) return;
-    std::printf("selected: %s: %s\n", cell->isa()->name().c_str(), preferences::labelTexts(*cell).c_str());
-    cell->setSelected(true, false);
-    cell->setSelected(false, true);
-}
-
 int tapRow(SettingsSession& session, const std::string& rowName, bool cancel) {
-    auto* page = session.topPage();
     auto row = session.findRow(rowName);
     if (!row) return fail("no row \"" + rowName + "\" on this page"), 2;
-    if (row->detailControllerClass()) {
-        std::string message;
-        if (!session.pushLink(rowName, message)) return fail(message);
+    auto tapped = settingsapp::tapRow(session, row, sayLine);
+    if (!tapped) return fail(tapped.error().message);
+    switch (tapped.value()) {
+    case settingsapp::TapResult::Pushed:
+        // The command line shows the page the link opens and comes back.
         std::printf("%s", preferences::describePage(*session.topPage()).c_str());
         session.goBack();
         return 0;
-    }
-    if (row->cellClass()) {
-        selectAndDeselectCell(*page, *row);
-        if (row->buttonAction().empty()) return 0;
-    }
-    if (row->buttonAction().empty()) {
-        std::printf("the row \"%s\" does nothing when tapped\n", rowName.c_str());
+    case settingsapp::TapResult::Nothing:
         return 0;
+    case settingsapp::TapResult::Performed:
+    case settingsapp::TapResult::SheetShown:
+        return finishSheets(session, cancel);
     }
-    std::printf("action: %s\n", row->buttonAction().c_str());
-    page->performActionForSpecifier(*row);
-    return finishSheets(session, cancel);
+    return 0;
 }
 
 int share(SettingsSession& session, bool cancel) {
-    auto* page = session.topPage();
-    const auto& button = page->navigationItem().rightBarButtonItem();
-    if (!button) return fail("this page has no share button");
-    button->tap();
-    if (!page->presentedViewController()) {
-        std::printf("no sheet: Twitter is not available on this device\n");
-        return 0;
-    }
-    return finishSheets(session, cancel);
+    auto shown = settingsapp::tapShareButton(session, sayLine);
+    if (!shown) return fail(shown.error().message);
+    return shown.value() ? finishSheets(session, cancel) : 0;
 }
 
 int visit(SettingsSession& session, const std::string& rowName) {
