@@ -9,6 +9,8 @@
 #include "hosts/settings-app/PageActions.h"
 #include "hosts/settings-app/PageRenderCommands.h"
 #include "hosts/settings-app/SettingsSession.h"
+#include "hosts/settings-app/render/PageScreen.h"
+#include "hosts/settings-app/window/SettingsWindow.h"
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSBundle.h"
@@ -16,6 +18,10 @@
 #include "platform/uikit/DeviceURLHandlers.h"
 #include "platform/uikit/OpenedURLLog.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIDevice.h"
+
+#include <filesystem>
+#include <optional>
 
 #include <cstdio>
 #include <string>
@@ -40,6 +46,9 @@ int usage() {
                  "  install-app SCHEME [NAME]  say that an app taking SCHEME URLs is installed\n"
                  "  remove-app SCHEME      say that the app taking SCHEME URLs is removed\n"
                  "  opened-urls            print every URL the device was asked to open\n"
+                 "  window [--idiom phone|pad] [--screenshot-on-idle FILE] [--screenshot-on-signal FILE]\n"
+                 "                         open the pages in a desktop window, used with mouse and keyboard\n"
+                 "                         (the screenshot options write the window's drawing as PNG)\n"
                  "%s"
                  "--page ROW follows a link row from the first page before the command (repeatable);\n"
                  "--cancel cancels a sheet that a command opens instead of sending it.\n"
@@ -118,6 +127,36 @@ int visit(SettingsSession& session, const std::string& rowName) {
     return 0;
 }
 
+// "window [--idiom phone|pad] [--screenshot-on-idle FILE] [--screenshot-on-signal FILE]".
+int openWindow(const std::vector<std::string>& arguments, const std::string& entryLabel,
+               const std::vector<std::string>& pages) {
+    settingsapp::WindowOptions options;
+    options.entryLabel = entryLabel;
+    options.pages = pages;
+    std::optional<bool> pad;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        bool hasValue = i + 1 < arguments.size();
+        if (arguments[i] == "--idiom" && hasValue && (arguments[i + 1] == "phone" || arguments[i + 1] == "pad")) {
+            pad = arguments[++i] == "pad";
+        } else if (arguments[i] == "--screenshot-on-idle" && hasValue) {
+            options.screenshotOnIdle = std::filesystem::absolute(arguments[++i]).string();
+        } else if (arguments[i] == "--screenshot-on-signal" && hasValue) {
+            options.screenshotOnSignal = std::filesystem::absolute(arguments[++i]).string();
+        } else {
+            return fail("unexpected argument to window: " + arguments[i]), 2;
+        }
+    }
+    // The idiom is read when the header views and cells are made.
+    if (pad) uikit::UIDevice::setSimulatedIdiom(*pad ? uikit::UIDevice::IdiomOverride::Pad : uikit::UIDevice::IdiomOverride::Phone);
+    bool isPad = uikit::UIDevice::currentDevice().userInterfaceIdiom() == uikit::UIUserInterfaceIdiomPad;
+    options.width = isPad ? settingsapp::kPadScreenWidth : settingsapp::kPhoneScreenWidth;
+    // As the phone's Settings app runs in "/", the window runs in the device root.
+    std::error_code inRoot;
+    std::filesystem::current_path(foundation::deviceRoot(), inRoot);
+    if (inRoot) return fail("cannot enter the device root: " + inRoot.message());
+    return settingsapp::runSettingsWindow(options);
+}
+
 int listApps() {
     auto installed = uikit::deviceURLSchemeHandlers();
     if (installed.empty()) std::printf("(no client apps installed)\n");
@@ -189,6 +228,7 @@ int main(int argc, char** argv) {
         return installApp(rest[1], rest.size() == 3 ? rest[2] : "");
     if (command == "remove-app" && rest.size() == 2) return removeApp(rest[1]);
     if (command == "opened-urls" && rest.size() == 1) return printOpenedURLs();
+    if (command == "window") return openWindow(rest, entryLabel, pages);
 
     // As the phone's Settings app runs in "/", the host runs in the device
     // root, so that relative resource paths resolve as they do there.
