@@ -9,6 +9,8 @@
 #include <gdk/x11/gdkx.h>
 #endif
 
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -47,6 +49,7 @@ private:
     void tick();
     void writeScreenshot(const std::string& file);
     void reportReady();
+    void afterPaint();
 
     static void onNotification(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef);
 
@@ -61,6 +64,10 @@ private:
     guint signalSource_ = 0;
     gint64 lastTick_ = 0;
     bool observing_ = false;
+    // A screenshot asked for and not yet taken: taken after the next frame
+    // is painted, when the page's new size has been laid out.
+    std::string pendingScreenshot_;
+    bool reportedReady_ = false;
     // Held by the notify center's observer registration: a weak handle the
     // notify thread copies into each hop to the main thread.
     std::unique_ptr<std::weak_ptr<SettingsWindow>> observerHandle_;
@@ -283,6 +290,17 @@ void SettingsWindow::reportReady() {
             " " + std::to_string(static_cast<int>(origin.y + surfaceY)));
 }
 
+void SettingsWindow::afterPaint() {
+    if (!pendingScreenshot_.empty()) {
+        writeScreenshot(pendingScreenshot_);
+        pendingScreenshot_.clear();
+    }
+    if (!reportedReady_) {
+        reportedReady_ = true;
+        reportReady();
+    }
+}
+
 void SettingsWindow::run() {
     gtk_window_present(window_);
     tickSource_ = g_timeout_add(kFrameMilliseconds, [](gpointer self) -> gboolean {
@@ -292,22 +310,26 @@ void SettingsWindow::run() {
     if (!options_.screenshotOnSignal.empty())
         signalSource_ = g_unix_signal_add(SIGUSR1, [](gpointer self) -> gboolean {
             auto* window = static_cast<SettingsWindow*>(self);
-            window->writeScreenshot(window->options_.screenshotOnSignal);
+            window->pendingScreenshot_ = window->options_.screenshotOnSignal;
+            gtk_widget_queue_draw(window->drawing_);
             return G_SOURCE_CONTINUE;
         }, this);
-    // Once the first frame is drawn and nothing is pending, the window is ready.
-    g_idle_add_full(G_PRIORITY_LOW, [](gpointer self) -> gboolean {
-        auto* window = static_cast<SettingsWindow*>(self);
-        if (!window->options_.screenshotOnIdle.empty()) window->writeScreenshot(window->options_.screenshotOnIdle);
-        window->reportReady();
-        return G_SOURCE_REMOVE;
-    }, this, nullptr);
+    pendingScreenshot_ = options_.screenshotOnIdle;
+    // Once the first frame is painted, the window is ready.
+    g_signal_connect_swapped(gtk_widget_get_frame_clock(GTK_WIDGET(window_)), "after-paint",
+                             G_CALLBACK(+[](SettingsWindow* window) { window->afterPaint(); }), this);
     g_main_loop_run(loop_);
 }
 
 }  // namespace
 
 int runSettingsWindow(const WindowOptions& options) {
+    // A starting process may hand its children a blocked SIGUSR1; the
+    // screenshot signal must reach this one, and every thread it starts.
+    sigset_t screenshotSignal;
+    sigemptyset(&screenshotSignal);
+    sigaddset(&screenshotSignal, SIGUSR1);
+    pthread_sigmask(SIG_UNBLOCK, &screenshotSignal, nullptr);
     auto window = std::make_shared<SettingsWindow>(options);
     std::string message;
     if (!window->open(message)) {

@@ -45,7 +45,9 @@ void WindowScreen::recompose() {
     if (showingEntries_) {
         if (!entriesPage_) entriesPage_ = makeEntriesPage();
         screen_ = composePageScreen(*entriesPage_, defaultBar(), std::nullopt, options);
+        say_("showing: the Settings list");
     } else if (auto* page = session_ ? session_->topPage() : nullptr) {
+        say_("showing: " + page->isa()->name());
         screen_ = composePageScreen(*page, navigationBarShowing(session_->outerNavigation(), session_->innerNavigation()),
                                     backButtonTitle(session_->outerNavigation(), session_->innerNavigation()), options);
     }
