@@ -8,23 +8,25 @@
 // device has (the URL schemes they take) and prints the URLs it opened.
 #include "hosts/command-line/CommandLine.h"
 #include "hosts/settings-app/DeviceSetup.h"
+#include "hosts/settings-app/PageActions.h"
 #include "hosts/settings-app/PageRenderCommands.h"
 #include "hosts/settings-app/PickCommand.h"
-#include "hosts/settings-app/PostWatch.h"
 #include "hosts/settings-app/SettingsSession.h"
+#include "hosts/settings-app/render/PageScreen.h"
+#include "hosts/settings-app/window/SettingsWindow.h"
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSBundle.h"
-#include "platform/messageui/MFMailComposeViewController.h"
 #include "platform/preferences/PageDescription.h"
-#include "platform/preferences/SpecifierValueParsing.h"
-#include "platform/social/SLComposeViewController.h"
 #include "platform/uikit/DeviceURLHandlers.h"
 #include "platform/uikit/OpenedURLLog.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIDevice.h"
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,114 +48,49 @@ int listEntries() {
     return 0;
 }
 
+void sayLine(const std::string& line) { std::printf("%s\n", line.c_str()); }
+
 int changeRow(SettingsSession& session, const std::string& rowName, const std::string& text) {
-    auto* page = session.topPage();
     auto row = session.findRow(rowName);
     if (!row) return fail("no row \"" + rowName + "\" on this page; nothing changed"), 2;
-    if (!row->propertyForKey("key"))
-        return fail("the row \"" + rowName + "\" has no value to change; nothing changed"), 2;
-    auto value = preferences::valueFromText(*row, text);
-    if (!value) return fail(value.error().message + "; nothing changed"), 2;
-    auto before = page->valueForSpecifier(*row);
-    auto notification = row->stringPropertyForKey("PostNotification");
-    std::optional<settingsapp::PostWatch> watch;
-    if (notification) watch.emplace(*notification);
-    page->setValueForSpecifier(value.value(), *row);
-    auto after = page->valueForSpecifier(*row);
-    std::printf("%s: %s -> %s\n", row->stringPropertyForKey("key")->c_str(),
-                before ? before->description().c_str() : "(none)", after ? after->description().c_str() : "(none)");
-    // Reported only when the post really reached the notify center.
-    if (watch && watch->sawPost()) std::printf("posted: %s\n", notification->c_str());
+    auto changed = settingsapp::changeRowValue(*session.topPage(), *row, text, sayLine);
+    if (!changed) return fail(changed.error().message), 2;
     return 0;
 }
 
 // Finishes whatever sheet a tap presented, as the person would.
 int finishSheets(SettingsSession& session, bool cancel) {
-    auto* page = session.topPage();
-    if (auto mail = std::dynamic_pointer_cast<messageui::MFMailComposeViewController>(
-            session.innerNavigation().presentedViewController())) {
-        std::printf("mail sheet: to %s, subject \"%s\", %zu attachment(s)\n",
-                    mail->toRecipients().empty() ? "(nobody)" : mail->toRecipients().front().c_str(),
-                    mail->subject().c_str(), mail->attachments().size());
-        for (const auto& attachment : mail->attachments())
-            std::printf("  attachment: %s (%s, %zu bytes)\n", attachment.fileName.c_str(), attachment.mimeType.c_str(),
-                        attachment.data->size());
-        if (cancel) {
-            mail->cancel();
-            std::printf("mail cancelled\n");
-        } else {
-            auto written = mail->send();
-            if (!written) return fail("the mail could not be written: " + written.error().message);
-            std::printf("mail written: %s\n  (%s)\n", written.value().c_str(),
-                        foundation::hostPath(written.value()).c_str());
-        }
-        SettingsSession::runFor(1.0);
-        std::printf("mail sheet %s\n", session.innerNavigation().presentedViewController() ? "still shown" : "dismissed");
-        return 0;
-    }
-    if (auto sheet = page ? std::dynamic_pointer_cast<social::SLComposeViewController>(page->presentedViewController())
-                          : nullptr) {
-        std::printf("share sheet: \"%s\"\n", sheet->initialText().c_str());
-        if (cancel) {
-            sheet->cancel();
-            std::printf("share cancelled\n");
-        } else {
-            sheet->send();
-        }
-        SettingsSession::runFor(1.0);
-        std::printf("share sheet %s\n", page->presentedViewController() ? "still shown" : "dismissed");
-        return 0;
-    }
-    std::printf("nothing was shown\n");
+    auto sheet = settingsapp::describeShownSheet(session);
+    if (!sheet.empty()) sayLine(sheet);
+    auto finished = settingsapp::finishSheet(session, cancel, sayLine);
+    if (!finished) return fail(finished.error().message);
     return 0;
 }
 
-// A row with a cell class of its own answers a tap in its cell: the table
-// selects the row's cell and, as the Settings app does after every tap,
-// deselects it again.
-void selectAndDeselectCell(preferences::PSListController& page, preferences::PSSpecifier& row) {
-    auto indexPath = page.indexPathForSpecifier(row);
-    auto cell = indexPath ? page.tableViewCellForRowAtIndexPath(*page.table(), *indexPath) : nullptr;
-    if (!cell) return;
-    std::printf("selected: %s: %s\n", cell->isa()->name().c_str(), preferences::labelTexts(*cell).c_str());
-    cell->setSelected(true, false);
-    cell->setSelected(false, true);
-}
-
 int tapRow(SettingsSession& session, const std::string& rowName, bool cancel) {
-    auto* page = session.topPage();
     auto row = session.findRow(rowName);
     if (!row) return fail("no row \"" + rowName + "\" on this page"), 2;
-    if (row->detailControllerClass()) {
-        std::string message;
-        if (!session.pushLink(rowName, message)) return fail(message);
+    auto tapped = settingsapp::tapRow(session, row, sayLine);
+    if (!tapped) return fail(tapped.error().message);
+    switch (tapped.value()) {
+    case settingsapp::TapResult::Pushed:
+        // The command line shows the page the link opens and comes back.
         std::printf("%s", preferences::describePage(*session.topPage()).c_str());
         session.goBack();
         return 0;
-    }
-    if (row->cellClass()) {
-        selectAndDeselectCell(*page, *row);
-        if (row->buttonAction().empty()) return 0;
-    }
-    if (row->buttonAction().empty()) {
-        std::printf("the row \"%s\" does nothing when tapped\n", rowName.c_str());
+    case settingsapp::TapResult::Nothing:
         return 0;
+    case settingsapp::TapResult::Performed:
+    case settingsapp::TapResult::SheetShown:
+        return finishSheets(session, cancel);
     }
-    std::printf("action: %s\n", row->buttonAction().c_str());
-    page->performActionForSpecifier(*row);
-    return finishSheets(session, cancel);
+    return 0;
 }
 
 int share(SettingsSession& session, bool cancel) {
-    auto* page = session.topPage();
-    const auto& button = page->navigationItem().rightBarButtonItem();
-    if (!button) return fail("this page has no share button");
-    button->tap();
-    if (!page->presentedViewController()) {
-        std::printf("no sheet: Twitter is not available on this device\n");
-        return 0;
-    }
-    return finishSheets(session, cancel);
+    auto shown = settingsapp::tapShareButton(session, sayLine);
+    if (!shown) return fail(shown.error().message);
+    return shown.value() ? finishSheets(session, cancel) : 0;
 }
 
 int visit(SettingsSession& session, const std::string& rowName) {
@@ -165,6 +102,26 @@ int visit(SettingsSession& session, const std::string& rowName) {
     session.goBack();
     std::printf("back on %s:\n%s", session.topPage()->isa()->name().c_str(), session.describeChrome().c_str());
     return 0;
+}
+
+int openWindow(const std::string& entryLabel, const std::vector<std::string>& pages, const std::string& idiom,
+               const std::string& screenshotOnIdle, const std::string& screenshotOnSignal) {
+    settingsapp::WindowOptions options;
+    options.entryLabel = entryLabel;
+    options.pages = pages;
+    if (!screenshotOnIdle.empty()) options.screenshotOnIdle = std::filesystem::absolute(screenshotOnIdle).string();
+    if (!screenshotOnSignal.empty()) options.screenshotOnSignal = std::filesystem::absolute(screenshotOnSignal).string();
+    // The idiom is read when the header views and cells are made.
+    if (!idiom.empty())
+        uikit::UIDevice::setSimulatedIdiom(idiom == "pad" ? uikit::UIDevice::IdiomOverride::Pad
+                                                          : uikit::UIDevice::IdiomOverride::Phone);
+    bool isPad = uikit::UIDevice::currentDevice().userInterfaceIdiom() == uikit::UIUserInterfaceIdiomPad;
+    options.width = isPad ? settingsapp::kPadScreenWidth : settingsapp::kPhoneScreenWidth;
+    // As the phone's Settings app runs in "/", the window runs in the device root.
+    std::error_code inRoot;
+    std::filesystem::current_path(foundation::deviceRoot(), inRoot);
+    if (inRoot) return fail("cannot enter the device root: " + inRoot.message());
+    return settingsapp::runSettingsWindow(options);
 }
 
 int listApps() {
@@ -254,10 +211,16 @@ int main(int argc, char** argv) {
     render->add_option("file", file, "the PNG file to write")->required();
     render->add_option("--scale", scale, "pixels a point (default 2)")->check(commandline::positiveNumber());
     auto* dump = program.command("dump", "print the page's view tree with the frames the layout gave it");
-    for (auto* drawing : {render, dump}) {
-        drawing->add_option("--width", width, "the screen's width in points")->check(commandline::positiveNumber());
+    std::string screenshotOnIdle, screenshotOnSignal;
+    auto* window = program.command("window", "open the pages in a desktop window, used with mouse and keyboard");
+    window->add_option("--screenshot-on-idle", screenshotOnIdle, "write the window's drawing as PNG once shown")
+        ->type_name("FILE");
+    window->add_option("--screenshot-on-signal", screenshotOnSignal, "write the window's drawing as PNG on SIGUSR1")
+        ->type_name("FILE");
+    for (auto* drawing : {render, dump, window})
         drawing->add_option("--idiom", idiom, "the device")->check(CLI::IsMember({"phone", "pad"}));
-    }
+    for (auto* drawing : {render, dump})
+        drawing->add_option("--width", width, "the screen's width in points")->check(commandline::positiveNumber());
     app.require_subcommand(1);
     if (auto exit = program.parse(argc, argv)) return *exit;
 
@@ -278,6 +241,7 @@ int main(int argc, char** argv) {
     if (*installApp) return ::installApp(scheme, name);
     if (*removeApp) return ::removeApp(scheme);
     if (*openedURLs) return printOpenedURLs();
+    if (*window) return openWindow(entryLabel, pages, idiom, screenshotOnIdle, screenshotOnSignal);
 
     // As the phone's Settings app runs in "/", the host runs in the device
     // root, so that relative resource paths resolve as they do there.

@@ -64,15 +64,19 @@ bool SettingsSession::openEntry(std::string_view label, std::string& message) {
 }
 
 bool SettingsSession::pushLink(std::string_view row, std::string& message) {
-    auto* page = topPage();
     auto specifier = findRow(row);
-    if (!page || !specifier) {
+    if (!topPage() || !specifier) {
         message = "no row \"" + std::string(row) + "\" on this page";
         return false;
     }
-    auto next = page->controllerForSpecifier(*specifier);
+    return pushRow(specifier, message);
+}
+
+bool SettingsSession::pushRow(const preferences::PSSpecifierRef& row, std::string& message) {
+    auto* page = topPage();
+    auto next = page && row ? page->controllerForSpecifier(*row) : nullptr;
     if (!next) {
-        message = "the row \"" + std::string(row) + "\" opens no page";
+        message = "the row \"" + (row ? row->name().value_or("") : std::string()) + "\" opens no page";
         return false;
     }
     inner_->pushViewController(next, true);

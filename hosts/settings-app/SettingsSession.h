@@ -25,6 +25,8 @@ public:
     // Follows the link row named `row` from the top page. False, with a
     // message, when there is no such link.
     bool pushLink(std::string_view row, std::string& message);
+    // Follows the link row `row` of the top page, as pushLink does.
+    bool pushRow(const preferences::PSSpecifierRef& row, std::string& message);
     // Goes back one page.
     bool goBack();
 

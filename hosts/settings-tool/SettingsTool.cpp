@@ -71,7 +71,7 @@ int printFile() {
     if (!value) {
         bool missing = value.error().code == foundation::ErrorCode::NotFound;
         // No file is a state worth showing; any other failure is an error.
-        if (missing) std::printf("%s: %s\n", file.c_str(), value.error().message.c_str());
+        if (missing) std::printf("%s\n", value.error().message.c_str());
         else std::fprintf(stderr, "snapfold-settings: %s\n", value.error().message.c_str());
         return missing ? 0 : 1;
     }
