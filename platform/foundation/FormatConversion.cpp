@@ -25,25 +25,25 @@ Error wrongType(const FormatDirective& directive, const FormatArgument& argument
 }
 
 // The directive as snprintf reads it, with width and precision written out.
-std::string printfSpec(const ResolvedField& field, std::string_view length, char conversion) {
-    std::string spec(1, '%');
-    spec += field.flags;
-    if (field.width) spec += std::to_string(*field.width);
+std::string printfDirective(const ResolvedField& field, std::string_view length, char conversion) {
+    std::string directiveText(1, '%');
+    directiveText += field.flags;
+    if (field.width) directiveText += std::to_string(*field.width);
     if (field.precision) {
-        spec += '.';
-        spec += std::to_string(*field.precision);
+        directiveText += '.';
+        directiveText += std::to_string(*field.precision);
     }
-    spec += length;
-    spec += conversion;
-    return spec;
+    directiveText += length;
+    directiveText += conversion;
+    return directiveText;
 }
 
 template <typename T>
-ErrorOr<std::string> runSnprintf(const std::string& spec, T value) {
-    int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
-    if (needed < 0) return Error{ErrorCode::InvalidArgument, "the C library cannot format " + spec};
+ErrorOr<std::string> runSnprintf(const std::string& directiveText, T value) {
+    int needed = std::snprintf(nullptr, 0, directiveText.c_str(), value);
+    if (needed < 0) return Error{ErrorCode::InvalidArgument, "the C library cannot format " + directiveText};
     std::string out(static_cast<std::size_t>(needed), '\0');
-    std::snprintf(out.data(), out.size() + 1, spec.c_str(), value);
+    std::snprintf(out.data(), out.size() + 1, directiveText.c_str(), value);
     return out;
 }
 
@@ -103,9 +103,9 @@ ErrorOr<std::string> formatInteger(const FormatDirective& directive, const Resol
     if (directive.conversion == 'd' || directive.conversion == 'i') {
         // Sign-extend from the named type's width.
         if (bits < 64 && (value >> (bits - 1)) & 1) value |= ~std::uint64_t{0} << bits;
-        return runSnprintf(printfSpec(field, "ll", directive.conversion), static_cast<long long>(value));
+        return runSnprintf(printfDirective(field, "ll", directive.conversion), static_cast<long long>(value));
     }
-    return runSnprintf(printfSpec(field, "ll", directive.conversion), static_cast<unsigned long long>(value));
+    return runSnprintf(printfDirective(field, "ll", directive.conversion), static_cast<unsigned long long>(value));
 }
 
 ErrorOr<std::string> formatCharacter(const FormatDirective& directive, const ResolvedField& field,
@@ -115,7 +115,7 @@ ErrorOr<std::string> formatCharacter(const FormatDirective& directive, const Res
         return Error{ErrorCode::InvalidArgument, "%c takes no length modifier here"};
     auto pattern = integerPattern(directive, argument, CHAR_BIT * sizeof(int));
     if (!pattern.ok()) return pattern.error();
-    return runSnprintf(printfSpec(field, "", 'c'), static_cast<int>(static_cast<unsigned char>(pattern.value())));
+    return runSnprintf(printfDirective(field, "", 'c'), static_cast<int>(static_cast<unsigned char>(pattern.value())));
 }
 
 ErrorOr<std::string> formatFloating(const FormatDirective& directive, const ResolvedField& field,
@@ -124,9 +124,9 @@ ErrorOr<std::string> formatFloating(const FormatDirective& directive, const Reso
     if (!value) return wrongType(directive, argument);
     switch (directive.lengthModifier) {
     case LengthModifier::None:
-    case LengthModifier::Long: return runSnprintf(printfSpec(field, "", directive.conversion), *value);
+    case LengthModifier::Long: return runSnprintf(printfDirective(field, "", directive.conversion), *value);
     case LengthModifier::LongDouble:
-        return runSnprintf(printfSpec(field, "L", directive.conversion), static_cast<long double>(*value));
+        return runSnprintf(printfDirective(field, "L", directive.conversion), static_cast<long double>(*value));
     default: return Error{ErrorCode::InvalidArgument, "an integer length modifier on a floating-point conversion"};
     }
 }
