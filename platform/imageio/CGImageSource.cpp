@@ -107,6 +107,25 @@ std::optional<NSDictionary> webpProperties(std::span<const std::uint8_t> bytes) 
     return properties;
 }
 
+// BMP, TIFF and ICO: what the decoder made of them, since their headers
+// allow too many layouts to describe without decoding. A TIFF's orientation
+// tag is reported as a JPEG's EXIF orientation is.
+std::optional<NSDictionary> decodedProperties(std::span<const std::uint8_t> bytes) {
+    auto decoded = decodeImage(bytes);
+    if (!decoded) return std::nullopt;
+    const CGImage& image = *decoded->image;
+    bool gray = image.format == PixelFormat::Gray8 || image.format == PixelFormat::GrayAlpha8;
+    NSDictionary properties;
+    putCommon(properties, image.width, image.height, 8,
+              gray ? kCGImagePropertyColorModelGray : kCGImagePropertyColorModelRGB, image.hasAlpha());
+    if (decoded->format == ImageFormat::TIFF) {
+        properties[kCGImagePropertyOrientation] = PlistValue(decoded->exifOrientation);
+        properties[kCGImagePropertyTIFFDictionary] =
+            PlistValue(NSDictionary{{kCGImagePropertyTIFFOrientation, PlistValue(decoded->exifOrientation)}});
+    }
+    return properties;
+}
+
 }  // namespace
 
 CGImageSourceRef CGImageSourceCreateWithData(const foundation::NSDataRef& data, const foundation::NSDictionary*) {
@@ -128,6 +147,9 @@ std::optional<foundation::NSDictionary> CGImageSourceCopyPropertiesAtIndex(const
     case ImageFormat::JPEG: return jpegProperties(bytes);
     case ImageFormat::GIF: return gifProperties(bytes);
     case ImageFormat::WebP: return webpProperties(bytes);
+    case ImageFormat::BMP:
+    case ImageFormat::TIFF:
+    case ImageFormat::ICO: return decodedProperties(bytes);
     }
     return std::nullopt;
 }

@@ -14,12 +14,16 @@ namespace {
 // stray multi-gigabyte file is refused before it is read.
 constexpr std::uintmax_t kMaximumFileBytes = 512ull * 1024 * 1024;
 
-std::optional<CGImage> decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) {
+// `orientation` receives the orientation the format's own header gives.
+std::optional<CGImage> decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int& orientation) {
     switch (format) {
     case ImageFormat::JPEG: return detail::decodeJpeg(bytes);
     case ImageFormat::PNG: return detail::decodePng(bytes);
     case ImageFormat::GIF: return detail::decodeGif(bytes);
     case ImageFormat::WebP: return detail::decodeWebP(bytes);
+    case ImageFormat::BMP: return detail::decodeBmp(bytes);
+    case ImageFormat::TIFF: return detail::decodeTiff(bytes, orientation);
+    case ImageFormat::ICO: return detail::decodeIco(bytes);
     }
     return std::nullopt;
 }
@@ -29,10 +33,10 @@ std::optional<CGImage> decodePixels(ImageFormat format, std::span<const std::uin
 std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
     auto format = sniffImageFormat(bytes);
     if (!format) return std::nullopt;
-    auto pixels = decodePixels(*format, bytes);
+    DecodedImage decoded;
+    auto pixels = decodePixels(*format, bytes, decoded.exifOrientation);
     if (!pixels) return std::nullopt;
 
-    DecodedImage decoded;
     decoded.image = std::make_shared<const CGImage>(std::move(*pixels));
     decoded.format = *format;
     if (*format == ImageFormat::JPEG) {

@@ -26,6 +26,13 @@ std::optional<CGImage> decodeJpeg(std::span<const std::uint8_t> bytes);
 std::optional<CGImage> decodePng(std::span<const std::uint8_t> bytes);
 std::optional<CGImage> decodeGif(std::span<const std::uint8_t> bytes);
 std::optional<CGImage> decodeWebP(std::span<const std::uint8_t> bytes);
+std::optional<CGImage> decodeBmp(std::span<const std::uint8_t> bytes);
+// The first image of the file, rows as stored; `orientation` receives its
+// Orientation tag (1 to 8, the EXIF values), 1 when it has none.
+std::optional<CGImage> decodeTiff(std::span<const std::uint8_t> bytes, int& orientation);
+std::optional<CGImage> decodeIco(std::span<const std::uint8_t> bytes);
+// An icon directory's header: reserved 0, type 1 (icon), at least one entry.
+bool hasIcoSignature(std::span<const std::uint8_t> bytes);
 
 // For an 8-bit, non-interlaced PNG without palette or transparency chunk:
 // true when its image data inflates to exactly every row with a valid filter

@@ -1,5 +1,6 @@
 // Decoding and encoding of the image formats the system meets: JPEG (with its
-// EXIF orientation), PNG, GIF (first frame) and WebP in, PNG out.
+// EXIF orientation), PNG, GIF (first frame), WebP, BMP, TIFF (with its
+// orientation tag) and ICO (its largest picture) in, PNG out.
 #pragma once
 
 #include "platform/foundation/NSData.h"
@@ -13,17 +14,18 @@
 
 namespace imageio {
 
-enum class ImageFormat { JPEG, PNG, GIF, WebP };
+enum class ImageFormat { JPEG, PNG, GIF, WebP, BMP, TIFF, ICO };
 
 // The format the data's signature names, or nothing for anything else.
 std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes);
-// "PNG", "JPG", "GIF", "WEBP": the extension the photo library gives the format.
+// "PNG", "JPG", "GIF", "WEBP", "BMP", "TIFF", "ICO": the extension the photo library gives the format.
 const char* fileExtension(ImageFormat format);
 
 struct DecodedImage {
     CGImageRef image;
     ImageFormat format = ImageFormat::PNG;
-    // The EXIF orientation tag (1 to 8), 1 when the data carries none.
+    // The EXIF orientation tag (1 to 8) of a JPEG, or a TIFF's Orientation
+    // tag (the same values); 1 when the data carries none.
     int exifOrientation = 1;
 };
 

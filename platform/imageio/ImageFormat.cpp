@@ -1,3 +1,5 @@
+#include "platform/imageio/BmpHeader.h"
+#include "platform/imageio/Decoders.h"
 #include "platform/imageio/ImageCodecs.h"
 
 #include <algorithm>
@@ -17,6 +19,8 @@ constexpr std::array<std::uint8_t, 6> kGif87Signature{'G', 'I', 'F', '8', '7', '
 constexpr std::array<std::uint8_t, 6> kGif89Signature{'G', 'I', 'F', '8', '9', 'a'};
 constexpr std::array<std::uint8_t, 4> kRiffTag{'R', 'I', 'F', 'F'};
 constexpr std::array<std::uint8_t, 4> kWebPTag{'W', 'E', 'B', 'P'};
+constexpr std::array<std::uint8_t, 4> kTiffLittleEndian{'I', 'I', 42, 0};
+constexpr std::array<std::uint8_t, 4> kTiffBigEndian{'M', 'M', 0, 42};
 
 }  // namespace
 
@@ -25,6 +29,10 @@ std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes)
     if (startsWith(bytes, kPngSignature)) return ImageFormat::PNG;
     if (startsWith(bytes, kGif87Signature) || startsWith(bytes, kGif89Signature)) return ImageFormat::GIF;
     if (startsWith(bytes, kRiffTag) && startsWith(bytes, kWebPTag, 8)) return ImageFormat::WebP;
+    if (startsWith(bytes, kTiffLittleEndian) || startsWith(bytes, kTiffBigEndian)) return ImageFormat::TIFF;
+    // "BM" alone starts too much text to name a format; the header size must be one in use.
+    if (detail::readBmpHeader(bytes)) return ImageFormat::BMP;
+    if (detail::hasIcoSignature(bytes)) return ImageFormat::ICO;
     return std::nullopt;
 }
 
@@ -34,6 +42,9 @@ const char* fileExtension(ImageFormat format) {
     case ImageFormat::PNG: return "PNG";
     case ImageFormat::GIF: return "GIF";
     case ImageFormat::WebP: return "WEBP";
+    case ImageFormat::BMP: return "BMP";
+    case ImageFormat::TIFF: return "TIFF";
+    case ImageFormat::ICO: return "ICO";
     }
     return "PNG";
 }

@@ -9,6 +9,7 @@
 // changes only where a seed did.
 #include "platform/foundation/PropertyList.h"
 #include "platform/imageio/ImageCodecs.h"
+#include "tests/platform/imageio/IconAndTiffWriters.h"
 #include "tests/platform/imageio/TestImages.h"
 #include "tools/SampleJpegWriter.h"
 
@@ -254,6 +255,19 @@ void imageFileSeeds() {
     write(t, "lossless-alpha.webp", testimages::writeWebPWithLibwebp(rgba, true));
     write(t, "animated.webp", testimages::writeAnimatedWebPWithLibwebp({gradient(4, 4, PixelFormat::RGBA8),
                                                                         gradient(4, 4, PixelFormat::RGBA8)}));
+
+    // BMP, TIFF and ICO: both row orders, straight alpha, gray, an orientation,
+    // and icons holding a masked bitmap beside a PNG.
+    write(t, "rgb-bottom-up.bmp", testimages::writeBmp(gradient(7, 5, PixelFormat::RGB8)));
+    write(t, "rgba-top-down.bmp", testimages::writeBmp(rgba, true));
+    write(t, "rgb.tif", testimages::writeTiffWithLibtiff(rgb));
+    write(t, "rgba-orientation-6.tif", testimages::writeTiffWithLibtiff(rgba, 6));
+    write(t, "gray.tif", testimages::writeTiffWithLibtiff(gray));
+    auto corners = [](std::uint32_t x, std::uint32_t y) { return x == y; };
+    write(t, "bitmap-and-png.ico",
+          testimages::writeIco({{testimages::iconBitmap(gradient(5, 3, PixelFormat::RGB8), corners), 5, 3, 24},
+                                {testimages::writePngWithLibpng(rgba), 8, 6, 32}}));
+    write(t, "rgba-bitmap.ico", testimages::writeIco({{testimages::iconBitmap(rgba, corners), 8, 6, 32}}));
 
     // What a messaging app also passes on: text, and a video's first bytes.
     write(t, "text.txt", "Just a message, no picture.\n");

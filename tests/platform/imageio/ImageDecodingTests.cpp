@@ -1,6 +1,7 @@
 // Decoding of every format a messaging app passes on, checked against inputs
 // made with each format's reference encoder.
 #include "platform/imageio/ImageCodecs.h"
+#include "tests/platform/imageio/IconAndTiffWriters.h"
 #include "tests/platform/imageio/TestImages.h"
 #include "tools/SampleJpegWriter.h"
 #include "tools/SyntheticPhoto.h"
@@ -278,6 +279,55 @@ TEST(ImageFormatTest, RecognisesEachSignatureAndNothingElse) {
     EXPECT_FALSE(imageio::sniffImageFormat(riffWave));
     EXPECT_FALSE(imageio::sniffImageFormat(almostPng));
     EXPECT_FALSE(imageio::sniffImageFormat({}));
+}
+
+// ---- BMP, TIFF and ICO ---------------------------------------------------------
+
+TEST(MoreFormatsDecodingTest, BmpTiffAndIcoDecodeToExactlyThePixelsWritten) {
+    auto expectDecodesTo = [](const Bytes& file, ImageFormat format, const CGImage& expected, int orientation = 1) {
+        auto decoded = imageio::decodeImage(file);
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->format, format);
+        EXPECT_EQ(decoded->exifOrientation, orientation);
+        EXPECT_EQ(decoded->image->format, expected.format);
+        EXPECT_EQ(decoded->image->width, expected.width);
+        EXPECT_TRUE(decoded->image->pixels == expected.pixels);
+    };
+    // An odd width, so that BMP rows carry padding.
+    CGImage rgb = photo(13, 7, PixelFormat::RGB8), rgba = photo(13, 7, PixelFormat::RGBA8, 5);
+    CGImage gray = photo(13, 7, PixelFormat::Gray8), grayAsRgb = solidImage(13, 7, PixelFormat::RGB8, {});
+    for (std::size_t i = 0; i < gray.pixels.size(); ++i) std::fill_n(&grayAsRgb.pixels[i * 3], 3, gray.pixels[i]);
+
+    expectDecodesTo(writeBmp(rgb), ImageFormat::BMP, rgb);
+    expectDecodesTo(writeBmp(rgb, true), ImageFormat::BMP, rgb);
+    expectDecodesTo(writeBmp(rgba), ImageFormat::BMP, rgba);
+    expectDecodesTo(writeBmp(rgba, true), ImageFormat::BMP, rgba);
+    expectDecodesTo(writeTiffWithLibtiff(rgb), ImageFormat::TIFF, rgb);
+    expectDecodesTo(writeTiffWithLibtiff(rgba), ImageFormat::TIFF, rgba);
+    expectDecodesTo(writeTiffWithLibtiff(gray), ImageFormat::TIFF, grayAsRgb);
+    // Rows stay as stored; the orientation is applied when the picture is drawn, as for a JPEG.
+    expectDecodesTo(writeTiffWithLibtiff(rgb, 6), ImageFormat::TIFF, rgb, 6);
+
+    // The largest entry is shown, whether it is a PNG or a bitmap with a mask.
+    CGImage small = photo(4, 4, PixelFormat::RGB8, 9);
+    auto none = [](std::uint32_t, std::uint32_t) { return false; };
+    auto diagonal = [](std::uint32_t x, std::uint32_t y) { return (x + y) % 3 == 0; };
+    CGImage masked = solidImage(13, 7, PixelFormat::RGBA8, {});
+    for (std::uint32_t y = 0; y < 7; ++y)
+        for (std::uint32_t x = 0; x < 13; ++x) {
+            Rgba color = pixelAt(rgb, x, y);
+            color.a = diagonal(x, y) ? 0 : 255;
+            setPixel(masked, x, y, color);
+        }
+    expectDecodesTo(writeIco({{iconBitmap(small, none), 4, 4, 24}, {writePngWithLibpng(rgba), 13, 7, 32}}),
+                    ImageFormat::ICO, rgba);
+    expectDecodesTo(writeIco({{writePngWithLibpng(small), 4, 4, 32}, {iconBitmap(rgb, diagonal), 13, 7, 24}}),
+                    ImageFormat::ICO, masked);
+    expectDecodesTo(writeIco({{iconBitmap(rgba, none), 13, 7, 32}}), ImageFormat::ICO, rgba);
+
+    Bytes cut = writeBmp(rgb);
+    cut.pop_back();
+    EXPECT_FALSE(imageio::decodeImage(cut));
 }
 
 }  // namespace
