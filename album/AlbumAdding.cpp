@@ -40,6 +40,41 @@ assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(A
     };
 }
 
+namespace {
+
+// Looks the asset up and hands it to the add-result callback for `group`; an
+// absent group ends in the category error, as a refusal does.
+void lookUpAssetAndAddTo(ALAssetsLibrary& library, ALAssetsGroupRef group, const NSURLRef& assetURL,
+                         const CompletionBlock& completion, const FailureBlock& failure) {
+    auto addResult = _assetForURLResultBlockWithGroup(library, std::move(group), assetURL, completion, failure);
+    library.assetForURL(assetURL, std::move(addResult), failure);
+}
+
+// A creation answered with no group most often means that another save, in
+// this process or another, made the album a moment ago. So the user albums
+// are enumerated once more and the asset goes to the first match; only when
+// there still is none does the call end in the category error. Either way the
+// call builds one add-result callback, so it still reports at most once.
+void addToAlbumMadeMeanwhile(std::shared_ptr<ALAssetsLibrary> library, std::string albumName, NSURLRef assetURL,
+                             CompletionBlock completion, FailureBlock failure) {
+    // Set on the first match; the enumeration's final call after a stop must
+    // not add a second time. The library calls this callback one call at a time.
+    auto settled = std::make_shared<bool>(false);
+    // Held strongly, as the first enumeration's callback holds it.
+    auto groupCallback = [albumName, library, assetURL, completion, failure, settled](ALAssetsGroupRef group,
+                                                                                      bool* stop) {
+        if (*settled) return;
+        bool matches = albumNameMatches(albumName, groupName(group));
+        if (group && !matches) return;
+        *settled = true;
+        lookUpAssetAndAddTo(*library, matches ? std::move(group) : nullptr, assetURL, completion, failure);
+        *stop = true;
+    };
+    library->enumerateGroupsWithTypes(assets::ALAssetsGroupAlbum, std::move(groupCallback), failure);
+}
+
+}  // namespace
+
 void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName, CompletionBlock completion,
                  FailureBlock failure) {
     std::shared_ptr<ALAssetsLibrary> library = strongLibrary(self);
@@ -55,8 +90,7 @@ void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName
         // Step A, the match test, on every call.
         if (albumNameMatches(albumName, groupName(group))) {
             *albumWasFound = true;
-            auto addResult = _assetForURLResultBlockWithGroup(*library, group, assetURL, completion, failure);
-            library->assetForURL(assetURL, std::move(addResult), failure);
+            lookUpAssetAndAddTo(*library, group, assetURL, completion, failure);
             *stop = true;
         }
         // Step B, album creation: on the final call, when nothing matched.
@@ -64,7 +98,13 @@ void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName
             std::weak_ptr<ALAssetsLibrary> weakLibrary = library;
             if (library->respondsToSelector(assets::kAddAssetsGroupAlbumWithName.sel())) {
                 // The creation callback holds the library object only weakly.
-                auto albumCreated = [assetURL, completion, failure, weakLibrary](ALAssetsGroupRef newGroup) {
+                auto albumCreated = [albumName, assetURL, completion, failure,
+                                     weakLibrary](ALAssetsGroupRef newGroup) {
+                    if (!newGroup) {
+                        if (auto strong = weakLibrary.lock())
+                            addToAlbumMadeMeanwhile(std::move(strong), albumName, assetURL, completion, failure);
+                        return;
+                    }
                     assets::ALAssetsLibraryAssetForURLResultBlock addResult;
                     if (auto strong = weakLibrary.lock())
                         addResult = _assetForURLResultBlockWithGroup(*strong, newGroup, assetURL, completion, failure);

@@ -124,6 +124,26 @@ TEST_F(AlbumAddingTest, CreationAnsweredWithNoGroupReportsTheCategoryError) {
     EXPECT_NE(error.localizedDescription().find(url->absoluteString() + "."), std::string::npos);
 }
 
+// Two saves that both find no album both ask for it; the one whose creation
+// is answered with no group finds the album the other made and lands there.
+TEST_F(AlbumAddingTest, SavesRacingIntoANewAlbumAllLandInIt) {
+    NSURLRef first = writeAsset(1), second = writeAsset(2);
+    auto outcomes = std::vector{Outcome::make(), Outcome::make()};
+    // Held delivery lets both enumerations end before either creation runs.
+    AssetsLibraryTestSeam::setDeliveryHeldForTesting(true);
+    addAssetURL(*library, first, "Fresh", Outcome::completionOf(outcomes[0]), Outcome::failureOf(outcomes[0]));
+    addAssetURL(*library, second, "Fresh", Outcome::completionOf(outcomes[1]), Outcome::failureOf(outcomes[1]));
+    AssetsLibraryTestSeam::setDeliveryHeldForTesting(false);
+    for (auto& outcome : outcomes) {
+        ASSERT_TRUE(outcome->waitForReport());
+        EXPECT_TRUE(outcome->failures.empty());
+        EXPECT_EQ(outcome->completions.size(), 1u);
+    }
+    auto fresh = albumsNamed("Fresh");
+    ASSERT_EQ(fresh.size(), 1u);
+    EXPECT_EQ(fresh[0].assets, 2);
+}
+
 TEST_F(AlbumAddingTest, AGroupThatRefusesTheAssetReportsTheCategoryError) {
     createAlbum("Locked");
     AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
@@ -198,13 +218,22 @@ TEST_F(AlbumAddingTest, LibraryErrorsReachTheFailureCallbackUnchanged) {
     EXPECT_EQ(outcome->failures[0]->code(), -3311);
 }
 
+// A success and a refusal, each with no callback to report to: both end
+// quietly, and only the success changed the album.
 TEST_F(AlbumAddingTest, AbsentCallbacksAreAllowed) {
-    NSURLRef url = writeAsset();
-    addAssetURL(*library, url, "Quiet", nullptr, nullptr);
-    AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
+    NSURLRef url = writeAsset(1);
     addAssetURL(*library, url, "Quiet", nullptr, nullptr);
     AssetsLibraryTestSeam::drainForTesting();
-    EXPECT_EQ(albumsNamed("Quiet").size(), 1u);
+    auto quiet = albumsNamed("Quiet");
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(assetURLsOf(quiet[0].group), std::vector<std::string>{url->absoluteString()});
+
+    AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
+    addAssetURL(*library, writeAsset(2), "Quiet", nullptr, nullptr);
+    AssetsLibraryTestSeam::drainForTesting();
+    quiet = albumsNamed("Quiet");
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(assetURLsOf(quiet[0].group), std::vector<std::string>{url->absoluteString()});
 }
 
 }  // namespace
