@@ -54,6 +54,9 @@ void saveVideo(ALAssetsLibrary& self, NSURLRef videoURL, std::string albumName, 
                FailureBlock failure);
 void saveImageData(ALAssetsLibrary& self, NSDataRef imageData, std::string albumName,
                    std::optional<NSDictionary> metadata, CompletionBlock completion, FailureBlock failure);
+// The album stage: adds the asset to the first user album of that name, or to
+// one it creates. A creation answered with no group (another save made the
+// album meanwhile) is followed by one more look-up before the category error.
 void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName, CompletionBlock completion,
                  FailureBlock failure);
 void loadImagesFromAlbum(ALAssetsLibrary& self, std::string albumName, LoadCompletionBlock completion);

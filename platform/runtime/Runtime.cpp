@@ -49,18 +49,9 @@ SEL sel_registerName(std::string_view name) {
 // lookup is a lock-free load while another thread adds or hooks a method.
 struct ClassObject::MethodTable {
     std::unordered_map<SEL, Method*> methods;
+    // The table this one replaced, kept because a lookup may still be reading it.
+    const MethodTable* retired = nullptr;
 };
-
-namespace {
-std::mutex& methodWriteMutex() {
-    static auto* mutex = new std::mutex;
-    return *mutex;
-}
-std::vector<std::unique_ptr<const void, void (*)(const void*)>>& retiredTables() {
-    static auto* retired = new std::vector<std::unique_ptr<const void, void (*)(const void*)>>;
-    return *retired;
-}
-}  // namespace
 
 ClassObject::ClassObject(std::string name, Class superclass, bool isMeta, Class meta)
     : Object(meta), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta), meta_(meta),
@@ -79,16 +70,40 @@ Method* ClassObject::findMethod(SEL selector) const {
     return nullptr;
 }
 
-bool ClassObject::addMethod(SEL selector, IMP implementation, SignatureTag signature,
-                            SuperTrampolineFactory factory) {
-    std::lock_guard lock(methodWriteMutex());
+void ClassObject::publishAddedMethod(SEL selector, IMP implementation, SignatureTag signature,
+                                     SuperTrampolineFactory factory) {
     const MethodTable* current = methods_.load(std::memory_order_acquire);
-    if (current->methods.count(selector)) return false;
     auto* method = new Method{selector, {implementation}, signature, factory};  // Methods are never freed.
-    auto* next = new MethodTable(*current);
+    auto* next = new MethodTable{current->methods, current};
     next->methods.emplace(selector, method);
     methods_.store(next, std::memory_order_release);
-    retiredTables().emplace_back(current, [](const void* table) { delete static_cast<const MethodTable*>(table); });
+}
+
+bool ClassObject::addMethod(SEL selector, IMP implementation, SignatureTag signature,
+                            SuperTrampolineFactory factory) {
+    std::lock_guard lock(methodsWriting_);
+    if (ownMethod(selector)) return false;
+    publishAddedMethod(selector, implementation, signature, factory);
+    return true;
+}
+
+bool ClassObject::replaceMethod(SEL selector, IMP replacement, IMP callThrough, SignatureTag signature,
+                                SuperTrampolineFactory factory, IMP* previous) {
+    // Under the same lock as addMethod, so a method added by another thread is
+    // either seen here and swapped, or refused after this step; the caller's
+    // slot is never written for a hook that then fails to install.
+    std::lock_guard lock(methodsWriting_);
+    if (Method* own = ownMethod(selector)) {
+        // The slot is filled before the swap is published, so a caller reaching
+        // the replacement always finds it.
+        IMP replaced = own->implementation.load(std::memory_order_acquire);
+        if (previous) *previous = replaced;
+        own->implementation.store(replacement, std::memory_order_release);
+        return true;
+    }
+    if (!callThrough) return false;
+    if (previous) *previous = callThrough;
+    publishAddedMethod(selector, replacement, signature, factory);
     return true;
 }
 

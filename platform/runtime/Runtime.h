@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -97,6 +98,14 @@ public:
     Method* findMethod(SEL selector) const;
     // Adds a method to this class's own table; false if it already has one.
     bool addMethod(SEL selector, IMP implementation, SignatureTag signature, SuperTrampolineFactory factory);
+    // The hooking framework's install, one step with respect to addMethod on
+    // this class: an own method has its implementation swapped, and the one
+    // it had goes to `*previous` first; a class without one gets a method
+    // added (with `signature` and `factory`), and `*previous` receives
+    // `callThrough` first. False, and nothing changed, when the class has no
+    // own method and `callThrough` is null.
+    bool replaceMethod(SEL selector, IMP replacement, IMP callThrough, SignatureTag signature,
+                       SuperTrampolineFactory factory, IMP* previous);
 
     std::shared_ptr<Object> allocateInstance();
     void setAllocator(Allocator allocator);
@@ -105,12 +114,17 @@ private:
     friend Class objc_registerClass(std::string_view, Class, ClassObject::Allocator);
     struct MethodTable;
     ClassObject(std::string name, Class superclass, bool isMeta, Class meta);
+    // Publishes a table with one more method; the caller holds methodsWriting_.
+    void publishAddedMethod(SEL selector, IMP implementation, SignatureTag signature, SuperTrampolineFactory factory);
 
     std::string name_;
     Class superclass_;
     bool isMeta_;
     Class meta_;
     std::atomic<const MethodTable*> methods_;
+    // Serialises the changes of this class's table (adds and hooks); lookups
+    // never take it.
+    std::mutex methodsWriting_;
     Allocator allocator_;
 };
 

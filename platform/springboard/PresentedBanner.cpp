@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
@@ -26,7 +27,9 @@ struct BannerBoard {
     // is never called once the removal has returned. Recursive: a listener may
     // remove listeners itself.
     std::recursive_mutex delivering;
-    std::vector<PresentedBanner> presented;
+    // The most recent banners only: a long-running app shows one per save,
+    // and the board must not grow with them.
+    std::deque<PresentedBanner> presented;
     std::vector<std::pair<BannerListenerToken, BannerListener>> listeners;
     BannerListenerToken nextToken = 1;
     std::FILE* terminal = stdout;
@@ -107,7 +110,7 @@ void setBannerTerminal(std::FILE* terminal) {
 std::vector<PresentedBanner> presentedBannersForTesting() {
     auto& b = board();
     std::lock_guard lock(b.mutex);
-    return b.presented;
+    return {b.presented.begin(), b.presented.end()};
 }
 
 void clearPresentedBannersForTesting() {
@@ -125,6 +128,7 @@ void presentBanner(PresentedBanner banner) {
         {
             std::lock_guard lock(b.mutex);
             b.presented.push_back(banner);
+            if (b.presented.size() > kRecordedBannerLimit) b.presented.pop_front();
             listeners = b.listeners;
             terminal = b.terminal;
         }

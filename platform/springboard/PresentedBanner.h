@@ -40,7 +40,12 @@ void removeBannerListener(BannerListenerToken token);
 // inside a desktop session with notify-send installed.
 void setBannerTerminal(std::FILE* terminal);
 
-// Every banner presented in this process so far, oldest first.
+// How many of the latest banners stay recorded; older ones are dropped, with
+// the bulletin each one retains.
+inline constexpr std::size_t kRecordedBannerLimit = 64;
+
+// The banners presented in this process so far, oldest first: the latest
+// kRecordedBannerLimit of them.
 std::vector<PresentedBanner> presentedBannersForTesting();
 void clearPresentedBannersForTesting();
 

@@ -221,13 +221,22 @@ TEST_F(AlbumAddingTest, LibraryErrorsReachTheFailureCallbackUnchanged) {
     EXPECT_EQ(outcome->failures[0]->code(), -3311);
 }
 
+// A success and a refusal, each with no callback to report to: both end
+// quietly, and only the success changed the album.
 TEST_F(AlbumAddingTest, AbsentCallbacksAreAllowed) {
-    NSURLRef url = writeAsset();
-    addAssetURL(*library, url, "Quiet", nullptr, nullptr);
-    AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
+    NSURLRef url = writeAsset(1);
     addAssetURL(*library, url, "Quiet", nullptr, nullptr);
     AssetsLibraryTestSeam::drainForTesting();
-    EXPECT_EQ(albumsNamed("Quiet").size(), 1u);
+    auto quiet = albumsNamed("Quiet");
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(assetURLsOf(quiet[0].group), std::vector<std::string>{url->absoluteString()});
+
+    AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
+    addAssetURL(*library, writeAsset(2), "Quiet", nullptr, nullptr);
+    AssetsLibraryTestSeam::drainForTesting();
+    quiet = albumsNamed("Quiet");
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(assetURLsOf(quiet[0].group), std::vector<std::string>{url->absoluteString()});
 }
 
 }  // namespace

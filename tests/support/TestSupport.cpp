@@ -18,6 +18,20 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The process that made the device root; a child forked by a test (a death
+// test, say) shares the root and must not remove it when it exits.
+pid_t gDeviceRootOwner = 0;
+
+void removeProcessDeviceRoot() {
+    if (::getpid() != gDeviceRootOwner) return;
+    std::error_code ignored;
+    fs::remove_all(processDeviceRoot(), ignored);
+}
+
+}  // namespace
+
 const fs::path& processDeviceRoot() {
     static const fs::path root = [] {
         std::string pattern = (fs::temp_directory_path() / "snapfold-test-XXXXXX").string();
@@ -28,6 +42,13 @@ const fs::path& processDeviceRoot() {
         foundation::setDeviceRootForTesting(made);
         return made;
     }();
+    // Registered once the root exists, so it runs before the root's own
+    // destructor: every test process leaves the temporary folder as it found it.
+    static const bool removedAtExit = [] {
+        gDeviceRootOwner = ::getpid();
+        return std::atexit(removeProcessDeviceRoot) == 0;
+    }();
+    (void)removedAtExit;
     return root;
 }
 

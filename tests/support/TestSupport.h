@@ -11,7 +11,8 @@
 namespace testsupport {
 
 // A fresh device root for this test process (a new temporary folder, made on
-// first call and named as the process's device root before anything uses it).
+// first call and named as the process's device root before anything uses it),
+// removed with everything in it when the process exits.
 const std::filesystem::path& processDeviceRoot();
 
 // Removes the settings file and everything below the media folder, so each

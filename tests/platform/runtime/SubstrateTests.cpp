@@ -113,4 +113,29 @@ TEST(SubstrateTest, ReplacementIsAtomicForConcurrentCallers) {
     EXPECT_EQ(msgSend(cls, kValue, 1), 1002);
 }
 
+int added(id, SEL, int x) { return x + 10; }
+
+Class gRaceDerived = nullptr;
+// The call-through factory runs inside the hook, between its look-up and its
+// install; another thread adds the subclass's own method right then.
+IMP addToSubclassThenMakeCallThrough(Class superclass) {
+    std::thread([] { class_addMethod(gRaceDerived, kValue, &added); }).join();
+    return TypedSelector<int(int)>::makeSuperTrampoline(superclass);
+}
+
+// A method added to a subclass while its inherited method is hooked: the hook
+// still ends up installed, and its slot holds the method it replaced.
+TEST(SubstrateTest, AMethodAddedDuringTheHookIsReplacedNotLost) {
+    Class base = objc_registerClass("SubstrateRaceBase", nullptr);
+    gRaceDerived = objc_registerClass("SubstrateRaceDerived", base);
+    base->addMethod(kValue.sel(), reinterpret_cast<IMP>(&original), TypedSelector<int(int)>::signature(),
+                    &addToSubclassThenMakeCallThrough);
+    IMP slot = nullptr;
+    hookMessage(gRaceDerived, kValue, &replacement, &slot);
+
+    auto instance = allocInit(gRaceDerived);
+    EXPECT_EQ(msgSend(instance.get(), kValue, 1), 101) << "the hook was lost";
+    EXPECT_EQ(slot, reinterpret_cast<IMP>(&added));
+}
+
 }  // namespace

@@ -124,6 +124,18 @@ TEST_F(BannerControllerTest, AnAddedBulletinIsRecordedAndHeardByListeners) {
     EXPECT_EQ(shown[1].title, "Late");
 }
 
+// A long-running app shows a banner per save: the controller lets go of old
+// bulletins instead of keeping every one it ever showed.
+TEST_F(BannerControllerTest, OldBulletinsAreReleased) {
+    auto first = requestWith("First", "x");
+    std::weak_ptr<objc::Object> watch = first;
+    objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, std::move(first), 2ul);
+    for (int i = 0; i < 1000; ++i)
+        objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, requestWith("Later", "x"), 2ul);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(springboard::presentedBannersForTesting().back().title, "Later");
+}
+
 TEST_F(BannerControllerTest, ABannerIsDrawnOnTheChosenTerminal) {
     std::FILE* terminal = std::tmpfile();
     ASSERT_TRUE(terminal);
