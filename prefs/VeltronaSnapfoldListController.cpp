@@ -3,6 +3,7 @@
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/CoreFoundationVersion.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UISwitch.h"
@@ -39,6 +40,32 @@ bool keepUnreadableCopy(const fs::path& file) {
     }
     NSLog("Snapfold: the settings file could not be read; it was kept as %@", copy.filename().string());
     return true;
+}
+
+// Changes one key of the settings file. The lock beside the file is held
+// from the read to the rename, so that another writer (a second page, the
+// settings tool) changing another key at the same moment neither reads the
+// file before this change lands nor replaces it with a copy that lacks it.
+void writeSettings(const std::string& key, foundation::PlistValue value) {
+    fs::path file = foundation::hostPath(snapfold::prefs::kSettingsFilePath);
+    auto lock = foundation::FileLock::lockBeside(file);
+    if (!lock) {
+        NSLog("Snapfold: cannot lock the settings file, nothing written: %@", lock.error().message);
+        return;
+    }
+    // 1. Start from every entry of the file as it is now.
+    foundation::NSDictionary settings;
+    auto existing = foundation::readPropertyListFile(file);
+    if (existing && existing->isDictionary()) {
+        settings = std::move(*existing.value().dictionary());
+    } else if (existing || existing.error().code != foundation::ErrorCode::NotFound) {
+        if (!keepUnreadableCopy(file)) return;
+    }
+    // 2. Set the one key.
+    settings.insert_or_assign(key, std::move(value));
+    // 3. Replace the file atomically: readers see the old or the new file.
+    if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
+        NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
 }
 
 }  // namespace
@@ -89,21 +116,7 @@ void VeltronaSnapfoldListController::setPreferenceValue(std::optional<foundation
               std::string(!key ? "no key" : "no value"));
         return;
     }
-    fs::path file = foundation::hostPath(snapfold::prefs::kSettingsFilePath);
-
-    // 1. Start from every entry of the file as it is now.
-    foundation::NSDictionary settings;
-    auto existing = foundation::readPropertyListFile(file);
-    if (existing && existing->isDictionary()) {
-        settings = std::move(*existing.value().dictionary());
-    } else if (existing || existing.error().code != foundation::ErrorCode::NotFound) {
-        if (!keepUnreadableCopy(file)) return;
-    }
-    // 2. Set the one key.
-    settings.insert_or_assign(*key, std::move(*value));
-    // 3. Replace the file atomically: readers see the old or the new file.
-    if (auto written = foundation::writePropertyListAtomically(file, settings); !written)
-        NSLog("Snapfold: cannot write the settings file: %@", written.error().message);
+    writeSettings(*key, std::move(*value));
     // 4. Tell every process that has loaded the hook library, even when the
     //    write failed: they then reread an unchanged file.
     auto notification = specifier->stringPropertyForKey("PostNotification");

@@ -86,4 +86,36 @@ TEST_F(SettingsAppTest, TheShareButtonOpensTheTweetAddress) {
         << shared.output;
 }
 
+// Two settings tools change different keys at the same moment, again and
+// again: every change survives, because each writer holds the lock beside
+// the file from its read to its rename.
+TEST_F(SettingsAppTest, ConcurrentWritersOfDifferentKeysLoseNoChange) {
+    const auto tool = testsupport::buildDirectory() / "bin" / "snapfold-settings";
+    for (int round = 0; round < 20; ++round) {
+        const bool enabled = round % 2 == 1;
+        const std::string album = "Name" + std::to_string(round);
+        testsupport::ChildProcess albumWriter(tool, {"set", "albumName", album});
+        testsupport::ChildProcess switchWriter(tool, {"set", "isEnabled", enabled ? "true" : "false"});
+        ASSERT_EQ(albumWriter.wait(), 0);
+        ASSERT_EQ(switchWriter.wait(), 0);
+        EXPECT_EQ(prefstest::readSettingsFile(),
+                  (foundation::NSDictionary{{"albumName", album}, {"isEnabled", enabled}}))
+            << "round " << round;
+    }
+}
+
+// A name no album can have is still stored (the hook library takes any
+// name), but the person setting it is told that saves will fail.
+TEST_F(SettingsAppTest, TheToolWarnsAboutAlbumNamesNoAlbumCanHave) {
+    const auto tool = testsupport::buildDirectory() / "bin" / "snapfold-settings";
+    for (std::string name : {"", "Camera Roll"}) {
+        auto result = testsupport::runProgram(tool, {"set", "albumName", name});
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        EXPECT_NE(result.errors.find("warning: no album can"), std::string::npos) << result.errors;
+        EXPECT_EQ(prefstest::readSettingsFile(), (foundation::NSDictionary{{"albumName", name}}));
+    }
+    auto usable = testsupport::runProgram(tool, {"set", "albumName", "Camera Roll 2"});
+    EXPECT_EQ(usable.errors.find("warning"), std::string::npos) << usable.errors;
+}
+
 }  // namespace
