@@ -136,11 +136,19 @@ ErrorOr<void> writeValue(const PlistValue& value, int depth, std::string& out) {
         break;
     }
     case PlistValue::Type::Array:
+        if (value.array()->empty()) {
+            out += "<array/>";
+            break;
+        }
         out += "<array>\n";
         for (const auto& item : *value.array()) TRY(writeValue(item, depth + 1, out));
         out += indent + "</array>";
         break;
     case PlistValue::Type::Dictionary:
+        if (value.dictionary()->empty()) {
+            out += "<dict/>";
+            break;
+        }
         out += "<dict>\n";
         for (const auto& [key, item] : *value.dictionary()) {
             out += indent + "\t<key>" + escaped(key) + "</key>\n";
