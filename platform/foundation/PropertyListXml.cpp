@@ -8,6 +8,7 @@
 #include "platform/foundation/StringsTable.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -394,7 +395,14 @@ private:
 std::string xmlDateText(PlistDate date) {
     double seconds = date.secondsSinceReferenceDate;
     double whole = std::floor(seconds);
-    double fraction = seconds - whole;  // Exact: no bits beyond those of `seconds`.
+    // Exact, except within a second before the reference date, where 1 + s
+    // may round to 1: such a date (closer than 2^-53 s) is written as the
+    // reference date itself.
+    double fraction = seconds - whole;
+    if (fraction >= 1) {
+        whole += 1;
+        fraction = 0;
+    }
     auto wholeSeconds = static_cast<std::int64_t>(whole);
     std::int64_t days = wholeSeconds / 86400 - (wholeSeconds % 86400 < 0 ? 1 : 0);
     std::int64_t secondOfDay = wholeSeconds - days * 86400;
@@ -412,13 +420,11 @@ std::string xmlDateText(PlistDate date) {
                   static_cast<long long>(secondOfDay % 60));
     std::string out = text;
     if (fraction > 0) {
-        // Seventeen decimals hold every fraction that a double of a second or
-        // more can carry, so whole + fraction reads back to the same double.
-        char digits[32];
-        std::snprintf(digits, sizeof digits, "%.17f", fraction);
-        std::string decimals = digits + 1;  // ".xxxxx", the leading 0 dropped
-        decimals.erase(decimals.find_last_not_of('0') + 1);
-        if (decimals.size() > 1) out += decimals;
+        // The shortest decimals that read back as this very fraction, so
+        // whole + fraction is the same double again.
+        char digits[1100];
+        auto written = std::to_chars(digits, digits + sizeof digits, fraction, std::chars_format::fixed);
+        out.append(digits + 1, written.ptr);  // ".xxxxx", the leading 0 dropped
     }
     return out + "Z";
 }
@@ -440,7 +446,7 @@ std::optional<PlistDate> parseXmlDateText(std::string_view text) {
     auto expect = [&](char c) { return at < text.size() && text[at++] == c; };
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) negative = text[at++] == '-';
-    auto year = number(4, 12);
+    auto year = number(4, 9);  // Nine digits keep the seconds well inside 64 bits.
     if (!year || !expect('-')) return std::nullopt;
     auto month = number(2, 2);
     if (!month || !expect('-')) return std::nullopt;
@@ -455,7 +461,8 @@ std::optional<PlistDate> parseXmlDateText(std::string_view text) {
     double fraction = 0;
     if (at < text.size() && text[at] == '.') {
         std::size_t start = at++;
-        if (!number(1, 40)) return std::nullopt;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+        if (at == start + 1) return std::nullopt;
         fraction = std::strtod(std::string(text.substr(start, at - start)).insert(0, "0").c_str(), nullptr);
     }
     if (!expect('Z') || at != text.size()) return std::nullopt;
