@@ -48,7 +48,7 @@ bool keepUnreadableCopy(const fs::path& file) {
 // file before this change lands nor replaces it with a copy that lacks it.
 void writeSettings(const std::string& key, foundation::PlistValue value) {
     fs::path file = foundation::hostPath(snapfold::prefs::kSettingsFilePath);
-    auto lock = foundation::FileLock::lockBeside(file);
+    auto lock = foundation::FileLock::acquire(file);
     if (!lock) {
         NSLog("Snapfold: cannot lock the settings file, nothing written: %@", lock.error().message);
         return;

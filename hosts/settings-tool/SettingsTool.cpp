@@ -132,7 +132,7 @@ int changeSetting(const std::string& key, const std::string* text) {
     auto file = foundation::hostPath(kSettingsPathForPages);
     // Held from the read to the rename, as the settings page holds it, so a
     // concurrent change of another key is neither read too early nor lost.
-    auto lock = foundation::FileLock::lockBeside(file);
+    auto lock = foundation::FileLock::acquire(file);
     if (!lock) {
         std::fprintf(stderr, "snapfold-settings: cannot lock %s: %s\n", file.c_str(), lock.error().message.c_str());
         return 1;

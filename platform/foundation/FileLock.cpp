@@ -9,7 +9,10 @@
 
 namespace foundation {
 
-ErrorOr<FileLock> FileLock::lockBeside(const std::filesystem::path& hostFile) {
+ErrorOr<FileLock> FileLock::acquire(const std::filesystem::path& hostFile) {
+    std::error_code made;
+    std::filesystem::create_directories(hostFile.parent_path(), made);
+    if (made) return makeError(ErrorCode::IOError, hostFile.parent_path().string() + ": " + made.message());
     std::filesystem::path lockFile = hostFile;
     lockFile += ".lock";
     // The preferences folder is shared: a FIFO or device planted under the

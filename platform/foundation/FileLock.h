@@ -14,10 +14,10 @@ namespace foundation {
 
 class FileLock {
 public:
-    // Blocks until this caller holds the lock of `hostFile`. Every call opens
-    // the lock file anew, so two threads of one process exclude each other
-    // as two processes do.
-    static ErrorOr<FileLock> lockBeside(const std::filesystem::path& hostFile);
+    // Blocks until this caller holds the lock of `hostFile`; the folder is
+    // made when missing. Every call opens the lock file anew, so two threads
+    // of one process exclude each other as two processes do.
+    [[nodiscard]] static ErrorOr<FileLock> acquire(const std::filesystem::path& hostFile);
 
     FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     FileLock& operator=(FileLock&&) = delete;

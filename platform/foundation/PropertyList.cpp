@@ -159,10 +159,6 @@ plist_t toNode(const PlistValue& value) {
     return plist_new_dict();
 }
 
-}  // namespace
-
-namespace {
-
 // XML opens with its declaration, a comment, a document type or an element;
 // old-style data ("<0fbd>") opens with '<' too, but only hexadecimal digits
 // and spaces follow it.
