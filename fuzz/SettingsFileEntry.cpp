@@ -25,6 +25,15 @@ Finding feedSettingsFile(Input bytes) {
     }
     const foundation::PlistValue* stored = settings->objectForKey(snapfold::kAlbumNameKey);
     if (stored && stored->string() && *name != *stored->string()) return "the album name differs from the file's";
+
+    // The settings writers rewrite the whole dictionary as XML: it must read
+    // back as it was read (compared as written, so that a NaN equals itself).
+    if (auto xml = foundation::serializePropertyList(settings.value())) {
+        auto reread = foundation::parsePropertyList(xml.value());
+        auto rewritten = reread ? foundation::serializePropertyList(reread.value()) : xml;
+        if (!reread || !rewritten || rewritten.value() != xml.value())
+            return "a settings file rewritten as XML does not read back as it was";
+    }
     return std::nullopt;
 }
 

@@ -16,13 +16,18 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
 
 constexpr const char* kSettingsPathForPages = "/User/Library/Preferences/com.veltrona.snapfold.plist";
 constexpr const char* kNotification = "com.veltrona.snapfold/settingschanged";
+// The saved-photos group's own name in the photo library: creating a user
+// album of that name is refused, as is creating one with no name.
+constexpr const char* kCameraRollName = "Camera Roll";
 
 using CopySnapshot = std::size_t (*)(bool*, char*, std::size_t);
 CopySnapshot gCopySnapshot = nullptr;
@@ -79,13 +84,48 @@ int printFile() {
     return 0;
 }
 
+// Every save goes to the album of this name, so a name that no album can
+// have makes every save fail. The hook library takes the name as it is, so
+// it is still written, but the person is told.
+void warnAboutUnusableAlbumName(const std::string& name) {
+    if (name.empty()) {
+        std::fprintf(stderr, "snapfold-settings: warning: no album can have an empty name; "
+                             "every save will fail until another name is set\n");
+    } else if (name == kCameraRollName) {
+        std::fprintf(stderr, "snapfold-settings: warning: no album can be named \"%s\", the camera roll's own name; "
+                             "every save will fail until another name is set\n", name.c_str());
+    }
+}
+
+// The new value of `key` from its text, or the exit code of a refusal.
+std::variant<foundation::PlistValue, int> settingValue(const std::string& key, const std::string& text) {
+    if (key == "isEnabled") {
+        if (text == "true" || text == "yes" || text == "on" || text == "1") return foundation::PlistValue(true);
+        if (text == "false" || text == "no" || text == "off" || text == "0") return foundation::PlistValue(false);
+        std::fprintf(stderr, "snapfold-settings: isEnabled takes true or false, not \"%s\"\n", text.c_str());
+        return 2;
+    }
+    if (key == "albumName") {
+        warnAboutUnusableAlbumName(text);
+        return foundation::PlistValue(text);
+    }
+    std::fprintf(stderr, "snapfold-settings: unknown setting \"%s\" (isEnabled, albumName)\n", key.c_str());
+    return 2;
+}
+
 int changeSetting(const std::string& key, const std::string* text) {
+    std::optional<foundation::PlistValue> newValue;
+    if (text) {
+        auto parsed = settingValue(key, *text);
+        if (auto* refused = std::get_if<int>(&parsed)) return *refused;
+        newValue = std::get<foundation::PlistValue>(std::move(parsed));
+    }
     auto file = foundation::hostPath(kSettingsPathForPages);
-    // Held from the read to the replacement, as the settings page holds it, so
-    // that a change another writer makes meanwhile is not written over.
+    // Held from the read to the rename, as the settings page holds it, so a
+    // concurrent change of another key is neither read too early nor lost.
     auto lock = foundation::FileLock::acquire(file);
     if (!lock) {
-        std::fprintf(stderr, "snapfold-settings: %s\n", lock.error().message.c_str());
+        std::fprintf(stderr, "snapfold-settings: cannot lock %s: %s\n", file.c_str(), lock.error().message.c_str());
         return 1;
     }
     foundation::PlistValue settings{foundation::NSDictionary{}};
@@ -97,22 +137,10 @@ int changeSetting(const std::string& key, const std::string* text) {
         return 1;
     }
     auto& dict = *settings.dictionary();
-    if (!text) {
-        dict.erase(key);
-    } else if (key == "isEnabled") {
-        if (*text == "true" || *text == "yes" || *text == "on" || *text == "1") {
-            dict[key] = true;
-        } else if (*text == "false" || *text == "no" || *text == "off" || *text == "0") {
-            dict[key] = false;
-        } else {
-            std::fprintf(stderr, "snapfold-settings: isEnabled takes true or false, not \"%s\"\n", text->c_str());
-            return 2;
-        }
-    } else if (key == "albumName") {
-        dict[key] = *text;
+    if (newValue) {
+        dict.insert_or_assign(key, std::move(*newValue));
     } else {
-        std::fprintf(stderr, "snapfold-settings: unknown setting \"%s\" (isEnabled, albumName)\n", key.c_str());
-        return 2;
+        dict.erase(key);
     }
     if (auto written = foundation::writePropertyListAtomically(file, settings); !written) {
         std::fprintf(stderr, "snapfold-settings: cannot write %s: %s\n", file.c_str(),

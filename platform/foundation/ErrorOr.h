@@ -52,6 +52,8 @@ public:
     bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
     const Error& error() const { return error_; }
+    // Nothing to hand out; lets TRY stand for a step that only succeeds or fails.
+    void value() const {}
 
 private:
     Error error_{};

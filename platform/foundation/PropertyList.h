@@ -34,6 +34,9 @@ public:
     PlistValue(bool value) : storage_(value) {}
     PlistValue(int value) : storage_(std::int64_t{value}) {}
     PlistValue(std::int64_t value) : storage_(value) {}
+    // Integers above the signed 64-bit range are kept unsigned, so that a file
+    // holding one is written back with the same number.
+    PlistValue(std::uint64_t value);
     PlistValue(double value) : storage_(value) {}
     PlistValue(std::string value) : storage_(std::move(value)) {}
     PlistValue(const char* value) : storage_(std::string(value)) {}
@@ -42,7 +45,9 @@ public:
     PlistValue(Array value) : storage_(std::move(value)) {}
     PlistValue(Dictionary value) : storage_(std::move(value)) {}
 
-    Type type() const { return static_cast<Type>(storage_.index()); }
+    Type type() const {
+        return std::holds_alternative<std::uint64_t>(storage_) ? Type::Integer : static_cast<Type>(storage_.index());
+    }
     bool isDictionary() const { return type() == Type::Dictionary; }
     bool isString() const { return type() == Type::String; }
     bool isArray() const { return type() == Type::Array; }
@@ -53,7 +58,11 @@ public:
     const Array* array() const { return std::get_if<Array>(&storage_); }
     const Data* data() const { return std::get_if<Data>(&storage_); }
     const PlistDate* date() const { return std::get_if<PlistDate>(&storage_); }
+    // Any number as a signed integer; one above the signed range wraps, as
+    // the platform's `longLongValue` answers it.
     std::optional<std::int64_t> integer() const;
+    // An integer above the signed 64-bit range, which `integer()` wraps.
+    std::optional<std::uint64_t> largeUnsignedInteger() const;
     std::optional<double> real() const;
 
     // `objectForKey:` on a dictionary: the value, or null when absent or when
@@ -72,7 +81,9 @@ public:
     bool operator==(const PlistValue&) const = default;
 
 private:
-    std::variant<bool, std::int64_t, double, std::string, Data, PlistDate, Array, Dictionary> storage_;
+    // The alternatives up to Dictionary are in the order of `Type`; the
+    // large unsigned integers come last and count as Type::Integer.
+    std::variant<bool, std::int64_t, double, std::string, Data, PlistDate, Array, Dictionary, std::uint64_t> storage_;
 };
 
 using NSDictionary = PlistValue::Dictionary;
@@ -86,10 +97,18 @@ inline constexpr int kMaximumPropertyListDepth = 256;
 
 enum class PlistFormat { XML, Binary };
 
-// Parses a property list in XML or binary encoding.
+// Parses a property list in any encoding the phone's readers accept: binary,
+// XML in UTF-8 or UTF-16 (by its byte-order mark, or a zero byte among the
+// first two), and the old-style text form ("{ key = value; list = (a, b);
+// data = <0fbd>; }", in the same encodings). Every reader of a property list
+// in the system comes through here.
 ErrorOr<PlistValue> parsePropertyList(std::string_view bytes);
 // Reads a property-list file, given by its host path.
 ErrorOr<PlistValue> readPropertyListFile(const std::filesystem::path& hostFile);
+// XML keeps every value whole: dates of any year with their fractions of a
+// second, integers of the full signed and unsigned range, and strings with
+// characters XML cannot hold raw (a zero, other controls) as character
+// references.
 ErrorOr<std::string> serializePropertyList(const PlistValue& value, PlistFormat format = PlistFormat::XML);
 // Writes atomically: a temporary file beside the target, its write-back to
 // disk started, then renamed over it, so a reader sees either the old file or

@@ -54,11 +54,33 @@ void copyResource(const std::string& target, const std::string& name, const fs::
     write(target, name, bytes);
 }
 
+// ASCII text as UTF-16 with its byte-order mark, as the phone's readers
+// take text in either byte order.
+std::string utf16(const std::string& ascii, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+// A list in the other encodings every reader accepts: old-style text (UTF-8
+// and UTF-16) and XML in UTF-16.
+void otherEncodingSeeds(const std::string& target, const std::string& name, const std::string& oldStyle,
+                        const PlistValue& sameAsXml) {
+    write(target, "old-style-" + name + ".plist", oldStyle);
+    write(target, "old-style-utf16le-" + name + ".plist", utf16(oldStyle, false));
+    auto xml = foundation::serializePropertyList(sameAsXml);
+    if (!xml) throw std::runtime_error("cannot encode " + name);
+    write(target, "xml-utf16be-" + name + ".plist", utf16(xml.value(), true));
+}
+
 constexpr auto XML = foundation::PlistFormat::XML;
 constexpr auto Binary = foundation::PlistFormat::Binary;
 
 void settingsFileSeeds() {
     const std::string t = "settings_file";
+    otherEncodingSeeds(t, "settings",
+                       "{ isEnabled = NO; albumName = \"Family \\\"trips\\\"\"; other = ( 1, <0fbd>, { a = b; } ); }\n",
+                       NSDictionary{{"isEnabled", false}, {"albumName", "Family"}});
     writeList(t, "xml-on-default-album.plist", NSDictionary{{"isEnabled", true}, {"albumName", "WhatsApp"}}, XML);
     writeList(t, "xml-off-holiday.plist", NSDictionary{{"isEnabled", false}, {"albumName", "Holiday \u2600"}}, XML);
     writeList(t, "binary-string-switch.plist", NSDictionary{{"isEnabled", "YES"}, {"albumName", "Family"}}, Binary);
@@ -75,7 +97,19 @@ void settingsFileSeeds() {
 
 PlistValue row(NSDictionary entry) { return PlistValue(std::move(entry)); }
 
+const char* const kOldStyleRows =
+    "{ title = Snapfold; items = ( { cell = PSGroupCell; label = General; footerText = \"Saves go here\"; },\n"
+    "  { cell = PSSwitchCell; label = Enabled; key = isEnabled; default = 1;\n"
+    "    PostNotification = \"com.veltrona.snapfold/settingschanged\"; } ); }\n";
+
+PlistValue oldStyleRowsAsXml() {
+    return NSDictionary{{"title", "Snapfold"},
+                        {"items", PlistValue::Array{NSDictionary{{"cell", "PSSwitchCell"}, {"label", "Enabled"},
+                                                                 {"key", "isEnabled"}, {"default", true}}}}};
+}
+
 void specifierListSeeds() {
+    otherEncodingSeeds("specifier_list", "rows", kOldStyleRows, oldStyleRowsAsXml());
     const std::string t = "specifier_list";
     copyResource(t, "bundle-root.plist", "bundle/Snapfold.plist");
     copyResource(t, "bundle-configuration.plist", "bundle/SnapfoldConfiguration.plist");
@@ -111,6 +145,11 @@ void specifierListSeeds() {
 }
 
 void preferenceLoaderEntrySeeds() {
+    otherEncodingSeeds("preference_loader_entry", "own-rows",
+                       "{ entry = { cell = PSLinkCell; label = Snapfold; }; items = ( { cell = PSSwitchCell; "
+                       "label = Enabled; key = isEnabled; } ); }\n",
+                       NSDictionary{{"entry", NSDictionary{{"cell", "PSLinkCell"}, {"label", "Snapfold"}}},
+                                    {"items", PlistValue::Array{NSDictionary{{"cell", "PSSwitchCell"}}}}});
     const std::string t = "preference_loader_entry";
     copyResource(t, "snapfold-entry.plist", "entry/Snapfold.plist");
     auto link = [](NSDictionary extra) {
@@ -141,6 +180,8 @@ void preferenceLoaderEntrySeeds() {
 }
 
 void stringsTableSeeds() {
+    write("strings_table", "xml-utf16le.strings",
+          utf16(foundation::serializePropertyList(NSDictionary{{"CONFIGURATION", "Configuration"}}).value(), false));
     const std::string t = "strings_table";
     for (const char* language : {"en", "de", "fr", "es"})
         copyResource(t, std::string("bundle-") + language + ".strings",
@@ -168,6 +209,9 @@ void stringsTableSeeds() {
 }
 
 void filterListSeeds() {
+    otherEncodingSeeds("filter_plist", "filter",
+                       "{ Filter = { Bundles = ( \"net.whatsapp.WhatsApp\" ); Mode = Any; }; }\n",
+                       NSDictionary{{"Filter", NSDictionary{{"Bundles", PlistValue::Array{"net.whatsapp.WhatsApp"}}}}});
     const std::string t = "filter_plist";
     copyResource(t, "snapfold-filter.plist", "Snapfold.plist");
     writeList(t, "any-mode.plist",

@@ -112,6 +112,21 @@ TEST_F(InjectorTest, ACorruptFilterListSkipsItsLibrary) {
     EXPECT_EQ(namesOf(report.skipped), std::vector<std::string>{"Corrupt.dylib"});
 }
 
+// Filter lists come in every encoding the phone reads; the old-style text
+// form was once skipped as unreadable.
+TEST_F(InjectorTest, AFilterListInAnyEncodingLoadsItsLibrary) {
+    const std::string oldStyle = "{ Filter = { Bundles = ( \"net.whatsapp.WhatsApp\" ); }; }";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : oldStyle) utf16 += std::string{c, '\0'};
+    install("OldStyle", std::nullopt, oldStyle);
+    install("OldStyleUtf16", std::nullopt, utf16);
+
+    auto report = injector::injectDynamicLibraries(environment(), folder);
+
+    EXPECT_EQ(loadedProbes(), (std::vector<std::string>{"OldStyle.dylib", "OldStyleUtf16.dylib"}));
+    EXPECT_TRUE(report.skipped.empty());
+}
+
 TEST_F(InjectorTest, ALibraryWithoutAFilterListIsNotLoaded) {
     install("Bare", std::nullopt);
     auto report = injector::injectDynamicLibraries(environment(), folder);

@@ -227,4 +227,28 @@ TEST(PropertyListTest, FilesThatAreNoRegularFileAreRefusedWithoutBlocking) {
     fs::remove_all(folder);
 }
 
+// One filter list, written by an independent writer in every encoding the
+// phone reads (binary, XML in UTF-8 and UTF-16 both ways, old-style text in
+// UTF-8 and UTF-16), reads as one dictionary, also through the dictionary
+// reader that the settings file and the other lists go through.
+TEST(PropertyListTest, EveryEncodingThePhoneReadsGivesTheSameDictionary) {
+    testsupport::processDeviceRoot();
+    const PlistValue expected(PlistValue::Dictionary{
+        {"Filter", PlistValue::Dictionary{{"Bundles", PlistValue::Array{"net.whatsapp.WhatsApp"}}}}});
+    const char* devicePath = "/var/mobile/Library/Preferences/encoding-test.plist";
+    for (const char* name : {"filter.xml", "filter-utf16le.xml", "filter-utf16be.xml", "filter.bplist",
+                             "filter-old-style.plist", "filter-old-style-utf16le.plist",
+                             "filter-old-style-utf16be.plist"}) {
+        std::ifstream in(fs::path(SNAPFOLD_PROPERTY_LISTS_DIR) / name, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << name;
+        auto parsed = foundation::parsePropertyList(bytes);
+        ASSERT_TRUE(parsed.ok()) << name << ": " << parsed.error().message;
+        EXPECT_EQ(parsed.value(), expected) << name;
+        ASSERT_TRUE(foundation::writeFileAtomically(foundation::hostPath(devicePath), bytes).ok());
+        EXPECT_EQ(foundation::dictionaryWithContentsOfFile(devicePath), *expected.dictionary()) << name;
+    }
+    fs::remove(foundation::hostPath(devicePath));
+}
+
 }  // namespace
