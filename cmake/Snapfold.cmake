@@ -21,7 +21,7 @@ set(SNAPFOLD_SANITIZER_SUPPRESSIONS ${CMAKE_CURRENT_LIST_DIR}/SanitizerSuppressi
 set(SNAPFOLD_PROCESS_SUITES
   AlbumNameChangeTest ConcurrentHostsTest CrashSafetyTest FullDiskTest KilledSavesTest LibraryPersistenceTest
   MakersInSettingsAppTest MessagingAppTest NotifyCenterTest PackageTest PageCommandTest PageImageTest
-  SettingsAcrossProcessesTest SettingsAppTest SettingsWindowTest SettingsWritersTest ToolConventionsTest UpSellCellTest)
+  SettingsAcrossProcessesTest SettingsAppTest SettingsWindowTest ToolConventionsTest UpSellCellTest)
 list(TRANSFORM SNAPFOLD_PROCESS_SUITES APPEND ".*")
 list(JOIN SNAPFOLD_PROCESS_SUITES ":" SNAPFOLD_PROCESS_FILTER)
 

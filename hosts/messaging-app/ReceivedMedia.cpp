@@ -67,19 +67,28 @@ std::string shortenedName(const std::string& name, std::size_t budget) {
 }  // namespace
 
 std::size_t ReceivedMedia::removeCopiesOfEndedProcesses() {
+    // Without a process table to ask, no copy can be shown to be left over.
+    if (!processStartTime(std::to_string(::getpid()))) return 0;
     std::error_code ec;
     std::size_t removed = 0;
+    auto isNumber = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    };
     for (const auto& entry : fs::directory_iterator(foundation::hostPath(kReceivedMediaFolder), ec)) {
         std::string name = entry.path().filename().string();
-        // "<pid>.<start time>-..." names a process; anything else is left alone.
-        auto dot = name.find('.'), dash = name.find('-');
-        if (dot == std::string::npos || dash == std::string::npos || dot > dash || dot == 0) continue;
-        std::string pid = name.substr(0, dot), start = name.substr(dot + 1, dash - dot - 1);
-        if (pid.find_first_not_of("0123456789") != std::string::npos || start.empty() ||
-            start.find_first_not_of("0123456789") != std::string::npos)
-            continue;
+        // "<pid>.<start time>-..." names a process; so does "<pid>-<n>-...",
+        // as apps before start times were kept named their copies, though only
+        // by its id. Anything else is left alone.
+        auto dash = name.find('-');
+        if (dash == std::string::npos) continue;
+        std::string owner = name.substr(0, dash);
+        auto dot = owner.find('.');
+        std::string pid = owner.substr(0, dot);
+        std::optional<std::string> start;
+        if (dot != std::string::npos) start = owner.substr(dot + 1);
+        if (!isNumber(pid) || (start && !isNumber(*start))) continue;
         auto running = processStartTime(pid);
-        if (running && std::to_string(*running) == start) continue;
+        if (running && (!start || std::to_string(*running) == *start)) continue;
         // The entry itself goes (a link is removed, never followed).
         std::error_code gone;
         if (!entry.is_directory(gone) && fs::remove(entry.path(), gone)) ++removed;

@@ -70,9 +70,10 @@ TEST_F(ReceivedMediaTest, CopiesOfEndedAppsGoAndLongNamesFit) {
 
     fs::path folder = foundation::hostPath(messagingapp::kReceivedMediaFolder);
     std::string pid = std::to_string(::getpid());
-    for (const char* name : {"999999999.7-1-ended.jpg", "reused-id"}) write(folder / name, "x");
+    for (const char* name : {"999999999.7-1-ended.jpg", "999999999-3-older app.jpg", "reused-id"})
+        write(folder / name, "x");
     write(folder / (pid + ".1-1-same id, earlier start.jpg"), "x");
-    EXPECT_EQ(messagingapp::ReceivedMedia::removeCopiesOfEndedProcesses(), 2u);
+    EXPECT_EQ(messagingapp::ReceivedMedia::removeCopiesOfEndedProcesses(), 3u);
     EXPECT_TRUE(fs::exists(foundation::hostPath(live.value()))) << "a running app's copy stays";
     EXPECT_TRUE(fs::exists(folder / "reused-id")) << "a file of no app stays";
     EXPECT_FALSE(fs::exists(folder / "999999999.7-1-ended.jpg"));
