@@ -5,6 +5,7 @@
 
 #include "platform/imageio/CGImage.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace sampleimages {
@@ -25,6 +26,11 @@ public:
     // Uniform in [0, 1).
     double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
     double between(double low, double high) { return low + (high - low) * unit(); }
+    // Normally distributed, mean 0 and deviation 1 (Box-Muller).
+    double gaussian() {
+        double radius = std::sqrt(-2 * std::log(1 - unit()));
+        return radius * std::cos(2 * M_PI * unit());
+    }
 
 private:
     std::uint64_t state_;

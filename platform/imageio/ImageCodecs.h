@@ -50,8 +50,9 @@ std::optional<ImageSummary> inspectImage(const foundation::NSDataRef& data);
 // `maximumSide` pixels; the same image when it already fits.
 CGImageRef scaledToFit(const CGImageRef& image, std::uint32_t maximumSide);
 
-// A standard PNG of the bitmap, written for speed at a size close to what a
-// default-settings encoder produces. Nothing for an empty bitmap.
+// A standard PNG of the bitmap, written for speed and no larger than what a
+// default-settings encoder produces, with settings chosen for the kind of
+// picture (photo, drawn, grain). Nothing for an empty bitmap.
 foundation::NSDataRef encodePNG(const CGImage& image);
 
 }  // namespace imageio

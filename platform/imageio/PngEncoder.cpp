@@ -2,8 +2,8 @@
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/Concurrently.h"
 #include "platform/imageio/OwnEncodings.h"
-#include "platform/imageio/PngFilterChoice.h"
-#include "platform/imageio/RunLengthDeflate.h"
+#include "platform/imageio/PngDeflate.h"
+#include "platform/imageio/PngRowFiltering.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <thread>
 #include <vector>
@@ -52,141 +53,60 @@ void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint
     putU32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
 }
 
-// Writes one filtered row (without its filter-type byte). `previous` is the
-// row above, all zeros for the first row, as the format defines.
-void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
-               std::size_t rowBytes, std::size_t bpp) {
-    switch (filter) {
-    case PngRowFilter::None:
-    case PngRowFilter::Adaptive:
-        std::memcpy(out, row, rowBytes);
-        return;
-    case PngRowFilter::Sub:
-        for (std::size_t i = 0; i < bpp; ++i) out[i] = row[i];
-        for (std::size_t i = bpp; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
-        return;
-    case PngRowFilter::Up:
-        for (std::size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
-        return;
-    case PngRowFilter::Average:
-        for (std::size_t i = 0; i < bpp; ++i) out[i] = static_cast<std::uint8_t>(row[i] - (previous[i] >> 1));
-        for (std::size_t i = bpp; i < rowBytes; ++i)
-            out[i] = static_cast<std::uint8_t>(row[i] - ((row[i - bpp] + previous[i]) >> 1));
-        return;
-    case PngRowFilter::Paeth:
-        for (std::size_t i = 0; i < bpp; ++i) out[i] = static_cast<std::uint8_t>(row[i] - previous[i]);
-        for (std::size_t i = bpp; i < rowBytes; ++i)
-            out[i] = static_cast<std::uint8_t>(row[i] - detail::paethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
-        return;
-    }
-}
-
-// Writes the filter-type byte and the filtered row at `out`.
-void writeFilteredRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::uint8_t* out,
-                      std::size_t rowBytes, std::size_t bpp) {
-    if (filter == PngRowFilter::Adaptive) filter = detail::cheapestFilter(row, previous, rowBytes, bpp);
-    out[0] = static_cast<std::uint8_t>(filter);
-    filterRow(filter, row, previous, out + 1, rowBytes, bpp);
-}
-
-// One compressor per level and thread: allocating one costs more than
-// compressing a small image, and a compressor must not be shared by threads.
-libdeflate_compressor* compressorForLevel(int level) {
-    struct Free {
-        void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
-    };
-    thread_local std::array<std::unique_ptr<libdeflate_compressor, Free>, 13> compressors;
-    auto& slot = compressors[static_cast<std::size_t>(level)];
-    if (!slot) slot.reset(libdeflate_alloc_compressor(level));
-    return slot.get();
-}
-
-// Rows [first, last) of the image, filtered: each a filter-type byte, then
-// the row. The row above the first is read from the image, so parts of one
-// image can be filtered independently.
-std::vector<std::uint8_t> filterRows(const CGImage& image, PngRowFilter filter, std::uint32_t first, std::uint32_t last) {
-    std::size_t rowBytes = image.rowBytes(), bpp = image.channels();
-    std::vector<std::uint8_t> out((rowBytes + 1) * (last - first));
-    std::vector<std::uint8_t> zeroRow(first == 0 ? rowBytes : 0);
-    const std::uint8_t* previous = first == 0 ? zeroRow.data() : image.pixels.data() + (first - 1) * rowBytes;
-    for (std::uint32_t y = first; y < last; ++y) {
-        const std::uint8_t* row = image.pixels.data() + y * rowBytes;
-        writeFilteredRow(filter, row, previous, out.data() + (y - first) * (rowBytes + 1), rowBytes, bpp);
-        previous = row;
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> compressWithLibdeflate(std::span<const std::uint8_t> filtered, int level) {
-    libdeflate_compressor* compressor = compressorForLevel(std::clamp(level, 0, 12));
-    if (!compressor) return {};
-    std::vector<std::uint8_t> stream(libdeflate_zlib_compress_bound(compressor, filtered.size()));
-    stream.resize(libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), stream.data(), stream.size()));
-    return stream;
-}
-
-// One band of rows, filtered and coded, with what the zlib trailer needs.
-struct CodedBand {
-    std::vector<std::uint8_t> coded;
-    std::uint32_t adler = 1;
-    std::size_t filteredBytes = 0;
-};
-
 // Filters and codes the image in bands of about a mebibyte of rows, taken in
-// turn by `threads` threads. A band's filtered rows live only while it is
-// coded, so the encoder holds a few bands at a time, not a second bitmap.
-std::vector<CodedBand> encodeRunLengthHuffmanBands(const CGImage& image, PngRowFilter filter, unsigned threads) {
-    constexpr std::size_t kBandBytes = 1 << 20;
+// turn by `threads` threads. Each band is coded with the filtered bytes just
+// before it as its dictionary, so matches reach across band borders as in one
+// stream. Coded bands are handed to `append` in order, as soon as the ones
+// before them are, so the encoder holds a few bands at a time besides its
+// output, never a second bitmap. False when a band could not be coded.
+template <typename Append>
+bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsigned threads, const Append& append) {
+    constexpr std::size_t kBandBytes = 1 << 20, kDictionaryBytes = 32 * 1024;
     std::size_t filteredRowBytes = image.rowBytes() + 1;
     auto rowsPerBand = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / filteredRowBytes));
+    auto dictionaryRows = static_cast<std::uint32_t>((kDictionaryBytes + filteredRowBytes - 1) / filteredRowBytes);
     std::uint32_t bandCount = (image.height + rowsPerBand - 1) / rowsPerBand;
+
+    struct CodedBand {
+        bool done = false;
+        std::vector<std::uint8_t> coded;
+        std::uint32_t adler = 1;
+        std::size_t filteredBytes = 0;
+    };
     std::vector<CodedBand> bands(bandCount);
+    std::mutex appending;  // Guards `bands` and `nextToAppend`; appends happen under it.
+    std::uint32_t nextToAppend = 0;
     std::atomic<std::uint32_t> nextBand{0};
+    std::atomic<bool> failed{false};
     detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
-        for (std::uint32_t k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
+        for (std::uint32_t k; !failed && (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
             std::uint32_t first = k * rowsPerBand, last = std::min(image.height, first + rowsPerBand);
-            auto filtered = filterRows(image, filter, first, last);
-            bands[k].adler = static_cast<std::uint32_t>(libdeflate_adler32(1, filtered.data(), filtered.size()));
-            bands[k].filteredBytes = filtered.size();
-            bands[k].coded = detail::deflateRunLengthHuffman(filtered, k + 1 == bandCount);
+            std::uint32_t dictionaryFirst = first - std::min(first, dictionaryRows);
+            auto filtered = detail::filterRows(image, settings.filter, dictionaryFirst, last);
+            std::span<const std::uint8_t> all(filtered);
+            std::size_t dictionaryBytes = (first - dictionaryFirst) * filteredRowBytes;
+            std::span<const std::uint8_t> band = all.subspan(dictionaryBytes);
+            CodedBand coded{true,
+                            detail::deflateBand(settings.compressor, settings.level, all.first(dictionaryBytes), band,
+                                                k + 1 == bandCount),
+                            detail::adler32(band), band.size()};
+            if (coded.coded.empty()) {
+                failed = true;
+                return;
+            }
+            std::lock_guard lock(appending);
+            bands[k] = std::move(coded);
+            for (; nextToAppend < bandCount && bands[nextToAppend].done; ++nextToAppend) {
+                CodedBand& ready = bands[nextToAppend];
+                append(ready.coded, ready.adler, ready.filteredBytes);
+                std::vector<std::uint8_t>().swap(ready.coded);
+            }
         }
     });
-    return bands;
+    return !failed;
 }
 
-// Whether libdeflate's string matching pays for its time on this picture:
-// both compressors try a few bands of rows spread over the image, side by
-// side, and the general one wins only when it saves at least a fifth. On a
-// photo, grainy or from a JPEG, it costs five to seven times the run-length
-// coder's time for a tenth or less; drawn pictures, screenshots and flat
-// artwork, where it saves far more, are also where its search ends early.
-// The trial runs libdeflate at its fastest level, which costs about what the
-// run-length coder does: a picture where even that saves a fifth is one where
-// the chosen level saves more.
-bool matchesPayOff(const CGImage& image, PngRowFilter filter) {
-    constexpr std::uint32_t kBands = 8, kBandRows = 8;
-    constexpr double kWorthwhileSaving = 0.80;
-    constexpr int kTrialLevel = 1;
-    std::vector<std::uint8_t> sample;
-    if (image.height <= kBands * kBandRows) {
-        sample = filterRows(image, filter, 0, image.height);
-    } else {
-        for (std::uint32_t band = 0; band < kBands; ++band) {
-            auto first = static_cast<std::uint32_t>(std::uint64_t{image.height - kBandRows} * band / (kBands - 1));
-            auto rows = filterRows(image, filter, first, first + kBandRows);
-            sample.insert(sample.end(), rows.begin(), rows.end());
-        }
-    }
-    std::size_t runLength = 0, general = 0;
-    // libdeflate runs on the calling thread, which keeps its compressor.
-    detail::runConcurrently(2, [&](unsigned which) {
-        if (which == 0) general = compressWithLibdeflate(sample, kTrialLevel).size();
-        else runLength = detail::deflateRunLengthHuffman(sample, true).size();
-    });
-    return general > 0 && static_cast<double>(general) < kWorthwhileSaving * static_cast<double>(runLength);
-}
-
-// The threads the run-length coder runs on: small images are not worth one.
+// The threads the band coders run on: small images are not worth one.
 unsigned threadsFor(const PngEncoderSettings& settings, std::size_t bytes) {
     constexpr std::size_t kBytesWorthAThread = 1 << 20;
     if (bytes < kBytesWorthAThread) return 1;
@@ -202,30 +122,13 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
         image.height > kMaximumChunkLength || image.pixels.size() != rowBytes * image.height)
         return nullptr;
 
-    // 1. Choose the compressor, then filter the rows and compress them as one zlib stream.
-    PngDeflater deflater = settings.deflater;
-    if (deflater == PngDeflater::Automatic)
-        deflater = matchesPayOff(image, settings.filter) ? PngDeflater::Libdeflate
-                                                                                  : PngDeflater::RunLengthHuffman;
-    std::vector<std::uint8_t> stream;
-    std::vector<CodedBand> bands;
-    std::size_t streamBytes = 0;
-    if (deflater == PngDeflater::Libdeflate) {
-        stream = compressWithLibdeflate(filterRows(image, settings.filter, 0, image.height), settings.libdeflateLevel);
-        if (stream.empty()) return nullptr;
-        streamBytes = stream.size();
-    } else {
-        bands = encodeRunLengthHuffmanBands(image, settings.filter,
-                                            threadsFor(settings, (rowBytes + 1) * image.height));
-        streamBytes = sizeof detail::kZlibHeader + 4;
-        for (const auto& band : bands) streamBytes += band.coded.size();
-    }
-    if (streamBytes > kMaximumChunkLength) return nullptr;
-
-    // 2. The signature and the three chunks. The bands go straight into the
-    //    IDAT chunk, each released once copied.
+    // The signature, the header chunk, then the image data chunk written in
+    // place: its length is filled in once the stream is complete. Reserved
+    // room that the stream does not reach is never touched, so it costs no
+    // memory; a stream that outgrows it only moves the buffer.
+    std::size_t filteredBytes = (rowBytes + 1) * image.height;
     auto png = std::make_shared<foundation::NSData>();
-    png->reserve(kSignature.size() + 25 + 12 + streamBytes + 12);
+    png->reserve(kSignature.size() + 25 + 12 + filteredBytes + filteredBytes / 8 + (64 << 10) + 12);
     png->assign(kSignature.begin(), kSignature.end());
     std::array<std::uint8_t, 13> header{};
     putU32(header.data(), image.width);
@@ -234,32 +137,39 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     header[9] = colorType(image.format);
     // Compression, filter method and interlace stay 0: deflate, adaptive filtering, no interlace.
     appendChunk(*png, "IHDR", header.data(), header.size());
-    if (!stream.empty()) {
-        appendChunk(*png, "IDAT", stream.data(), stream.size());
+    std::size_t chunkStart = png->size();
+    png->resize(chunkStart + 8);
+    std::memcpy(png->data() + chunkStart + 4, "IDAT", 4);
+    if (settings.compressor == PngCompressor::Libdeflate) {
+        auto stream = detail::zlibCompressWithLibdeflate(detail::filterRows(image, settings.filter, 0, image.height),
+                                                         settings.level);
+        if (stream.empty()) return nullptr;
+        png->insert(png->end(), stream.begin(), stream.end());
     } else {
-        std::size_t chunkStart = png->size();
-        png->resize(chunkStart + 8);
-        putU32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
-        std::memcpy(png->data() + chunkStart + 4, "IDAT", 4);
         png->insert(png->end(), std::begin(detail::kZlibHeader), std::end(detail::kZlibHeader));
         std::uint32_t adler = 1;
-        for (auto& band : bands) {
-            png->insert(png->end(), band.coded.begin(), band.coded.end());
-            adler = detail::adler32Combine(adler, band.adler, band.filteredBytes);
-            std::vector<std::uint8_t>().swap(band.coded);
-        }
+        auto append = [&](const std::vector<std::uint8_t>& coded, std::uint32_t bandAdler, std::size_t bandBytes) {
+            png->insert(png->end(), coded.begin(), coded.end());
+            adler = detail::adler32Combine(adler, bandAdler, bandBytes);
+        };
+        if (!encodeBands(image, settings, threadsFor(settings, filteredBytes), append)) return nullptr;
         std::size_t trailer = png->size();
-        png->resize(trailer + 8);
+        png->resize(trailer + 4);
         putU32(png->data() + trailer, adler);
-        putU32(png->data() + trailer + 4,
-               static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, streamBytes + 4)));
     }
+    std::size_t streamBytes = png->size() - chunkStart - 8;
+    if (streamBytes > kMaximumChunkLength) return nullptr;
+    putU32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
+    std::size_t crcAt = png->size();
+    png->resize(crcAt + 4);
+    putU32(png->data() + crcAt,
+           static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, streamBytes + 4)));
     appendChunk(*png, "IEND", nullptr, 0);
     foundation::NSDataRef encoded = std::move(png);
     detail::rememberOwnEncoding(encoded);
     return encoded;
 }
 
-foundation::NSDataRef encodePNG(const CGImage& image) { return encodePNG(image, kPhotoPngEncoderSettings); }
+foundation::NSDataRef encodePNG(const CGImage& image) { return encodePNG(image, choosePngEncoderSettings(image).settings); }
 
 }  // namespace imageio

@@ -1,4 +1,4 @@
-// The PNG writer behind encodePNG, with its two knobs exposed so that the
+// The PNG writer behind encodePNG, with its knobs exposed so that the
 // benchmarks can weigh them against each other in one run.
 #pragma once
 
@@ -14,22 +14,32 @@ namespace imageio {
 // default-settings encoders do.
 enum class PngRowFilter : std::uint8_t { None = 0, Sub = 1, Up = 2, Average = 3, Paeth = 4, Adaptive = 255 };
 
-// What compresses the filtered rows: our run-length and Huffman coder (see
-// RunLengthDeflate.h), libdeflate's general encoder at a level, or a choice
-// between the two made per picture from a trial on a few bands of rows.
-enum class PngDeflater : std::uint8_t { Automatic, RunLengthHuffman, Libdeflate };
+// What compresses the filtered rows. ISA-L and zlib's run-length strategy
+// code bands of rows on several threads and join them into one stream;
+// libdeflate codes the whole image in one call on one thread.
+enum class PngCompressor : std::uint8_t { Isal, ZlibRunLength, Libdeflate };
 
 struct PngEncoderSettings {
-    PngRowFilter filter = PngRowFilter::Adaptive;
-    PngDeflater deflater = PngDeflater::Automatic;
-    int libdeflateLevel = 6;  // 0 (stored) to 12, wherever libdeflate compresses
-    // Threads that filter and code bands of rows for the run-length coder; 0
-    // means one per processor, at most two. Images under 1 MiB use one.
+    PngRowFilter filter = PngRowFilter::Up;
+    PngCompressor compressor = PngCompressor::Isal;
+    int level = 3;  // ISA-L 0 to 3, libdeflate 0 to 12; the run-length strategy has none
+    // Threads for the band coders; 0 means one per processor, at most two.
+    // Images under a mebibyte use one.
     unsigned threads = 0;
 };
 
-// What encodePNG uses (see bench/imageio for the figures behind it).
-inline constexpr PngEncoderSettings kPhotoPngEncoderSettings{};
+// The kinds of picture the encoder tells apart, each with its own settings
+// (see PngStrategy.cpp for the measurements behind them).
+enum class PngPictureKind : std::uint8_t { Drawn, NoisyPhoto, SmoothPhoto, Grain };
+
+struct PngEncoderChoice {
+    PngPictureKind kind;
+    PngEncoderSettings settings;
+};
+
+// The settings encodePNG(image) uses for this picture, from a trial on a few
+// bands of its rows.
+PngEncoderChoice choosePngEncoderSettings(const CGImage& image);
 
 // A standard, non-interlaced PNG (IHDR, one IDAT, IEND) of the bitmap. Nothing
 // for an empty bitmap or one whose pixel buffer does not match its size.

@@ -6,7 +6,7 @@
 // usage: snapfold-maker-images BUNDLE-FOLDER
 //   writes BUNDLE-FOLDER/veltrona.png and BUNDLE-FOLDER/otherTweaks/foldshot.png
 #include "platform/foundation/PropertyList.h"
-#include "platform/imageio/PngEncoder.h"
+#include "platform/imageio/ImageCodecs.h"
 
 #include <cmath>
 #include <cstdio>
@@ -75,7 +75,7 @@ Rgba productIcon(double x, double y) {
 }
 
 bool writeImage(const std::filesystem::path& file, const imageio::CGImage& image) {
-    auto png = imageio::encodePNG(image, imageio::kPhotoPngEncoderSettings);
+    auto png = imageio::encodePNG(image);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     if (!png) return false;

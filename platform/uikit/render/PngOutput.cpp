@@ -1,6 +1,6 @@
 #include "platform/uikit/render/PngOutput.h"
 
-#include "platform/imageio/PngEncoder.h"
+#include "platform/imageio/ImageCodecs.h"
 #include "platform/uikit/render/ImageSurface.h"
 
 #include <unistd.h>
@@ -16,7 +16,7 @@ foundation::ErrorOr<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surfac
         return foundation::makeError(ErrorCode::InvalidArgument, "no picture to encode");
     imageio::CGImageRef bitmap = bitmapFromSurface(surface);
     if (!bitmap) return foundation::makeError(ErrorCode::InvalidArgument, "the picture has no pixels to encode");
-    foundation::NSDataRef png = imageio::encodePNG(*bitmap, imageio::kPhotoPngEncoderSettings);
+    foundation::NSDataRef png = imageio::encodePNG(*bitmap);
     if (!png) return foundation::makeError(ErrorCode::InvalidArgument, "the picture could not be encoded");
     return std::vector<std::uint8_t>(png->begin(), png->end());
 }

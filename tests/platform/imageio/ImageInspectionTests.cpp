@@ -76,7 +76,7 @@ Bytes splitImageData(const Bytes& png, std::size_t pieces) {
 }
 
 Bytes encoded(const imageio::CGImage& image) {
-    auto png = imageio::encodePNG(image, imageio::kPhotoPngEncoderSettings);
+    auto png = imageio::encodePNG(image);
     return Bytes(png->begin(), png->end());
 }
 
@@ -163,8 +163,7 @@ TEST(ImageInspectionTest, AgreesWithDecodingOnDamagedPictures) {
 // The encoder's own buffers are taken as whole; anything else, even the same
 // bytes in another buffer, is looked at.
 TEST(ImageInspectionTest, TrustsOnlyTheEncodersOwnBuffers) {
-    auto own = imageio::encodePNG(sampleimages::makePhotoLikeImage(48, 32, PixelFormat::RGB8, 2),
-                                  imageio::kPhotoPngEncoderSettings);
+    auto own = imageio::encodePNG(sampleimages::makePhotoLikeImage(48, 32, PixelFormat::RGB8, 2));
     ASSERT_TRUE(own);
     auto summary = imageio::inspectImage(own);
     ASSERT_TRUE(summary);

@@ -1,0 +1,128 @@
+#include "platform/imageio/PngDeflate.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include <isa-l/igzip_lib.h>
+#include <libdeflate.h>
+#include <zlib.h>
+
+namespace imageio::detail {
+
+namespace {
+
+constexpr std::size_t kWindowBytes = 32 * 1024;
+
+// ISA-L keeps its match-finding tables in a caller's buffer whose size
+// depends on the level; one per thread, as a stream must not be shared.
+std::span<std::uint8_t> isalLevelBuffer(int level) {
+    static constexpr std::array<std::size_t, 4> kSizes{0, ISAL_DEF_LVL1_DEFAULT, ISAL_DEF_LVL2_DEFAULT,
+                                                       ISAL_DEF_LVL3_DEFAULT};
+    thread_local std::array<std::vector<std::uint8_t>, 4> buffers;
+    auto& buffer = buffers[static_cast<std::size_t>(level)];
+    buffer.resize(kSizes[static_cast<std::size_t>(level)]);
+    return buffer;
+}
+
+// Room for incompressible data: stored blocks add 5 bytes in 64 KiB.
+std::size_t firstOutputGuess(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
+
+std::vector<std::uint8_t> deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary,
+                                              std::span<const std::uint8_t> band, bool last) {
+    level = std::clamp(level, 0, 3);
+    isal_zstream stream;
+    isal_deflate_init(&stream);
+    std::span<std::uint8_t> levelBuffer = isalLevelBuffer(level);
+    stream.level = static_cast<std::uint32_t>(level);
+    stream.level_buf = levelBuffer.empty() ? nullptr : levelBuffer.data();
+    stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
+    stream.gzip_flag = IGZIP_DEFLATE;
+    if (!dictionary.empty() &&
+        isal_deflate_set_dict(&stream, const_cast<std::uint8_t*>(dictionary.data()),
+                              static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
+        return {};
+    stream.next_in = const_cast<std::uint8_t*>(band.data());
+    stream.avail_in = static_cast<std::uint32_t>(band.size());
+    stream.end_of_stream = last ? 1 : 0;
+    stream.flush = last ? NO_FLUSH : SYNC_FLUSH;
+    // Coded into a scratch buffer kept by the thread, then copied out at its
+    // size: a band's output is held until the bands before it are written.
+    thread_local std::vector<std::uint8_t> out;
+    if (out.size() < firstOutputGuess(band.size())) out.resize(firstOutputGuess(band.size()));
+    const int finished = last ? ZSTATE_END : ZSTATE_NEW_HDR;
+    for (;;) {
+        stream.next_out = out.data() + stream.total_out;
+        stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
+        if (isal_deflate(&stream) != COMP_OK) return {};
+        if (stream.avail_in == 0 && stream.internal_state.state == finished) break;
+        if (stream.avail_out == 0) out.resize(out.size() * 2);  // It stopped for room only.
+    }
+    return {out.begin(), out.begin() + stream.total_out};
+}
+
+// zlib's run-length strategy looks for repeats of the previous byte only: on
+// grainy filtered rows, where longer repeats are rare, it is both quicker and
+// smaller than a general search.
+std::vector<std::uint8_t> deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary,
+                                                       std::span<const std::uint8_t> band, bool last) {
+    z_stream stream{};
+    if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return {};
+    std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
+    if (!dictionary.empty() &&
+        deflateSetDictionary(&stream, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
+        return {};
+    thread_local std::vector<std::uint8_t> out;  // As for ISA-L above.
+    out.resize(std::max<std::size_t>(out.size(), deflateBound(&stream, band.size()) + 16));
+    stream.next_in = const_cast<Bytef*>(band.data());
+    stream.avail_in = static_cast<uInt>(band.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    // The bound covers the whole band, so one call with room to spare finishes it.
+    int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) return {};
+    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(stream.total_out)};
+}
+
+// One compressor per level and thread: allocating one costs more than
+// compressing a small image, and a compressor must not be shared by threads.
+libdeflate_compressor* libdeflateCompressor(int level) {
+    struct Free {
+        void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+    };
+    thread_local std::array<std::unique_ptr<libdeflate_compressor, Free>, 13> compressors;
+    auto& slot = compressors[static_cast<std::size_t>(level)];
+    if (!slot) slot.reset(libdeflate_alloc_compressor(level));
+    return slot.get();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
+                                      std::span<const std::uint8_t> band, bool last) {
+    if (dictionary.size() > kWindowBytes) dictionary = dictionary.last(kWindowBytes);
+    switch (compressor) {
+    case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, band, last);
+    case PngCompressor::ZlibRunLength: return deflateBandWithZlibRunLength(dictionary, band, last);
+    case PngCompressor::Libdeflate: break;
+    }
+    return {};
+}
+
+std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level) {
+    libdeflate_compressor* compressor = libdeflateCompressor(std::clamp(level, 0, 12));
+    if (!compressor) return {};
+    std::vector<std::uint8_t> stream(libdeflate_zlib_compress_bound(compressor, data.size()));
+    stream.resize(libdeflate_zlib_compress(compressor, data.data(), data.size(), stream.data(), stream.size()));
+    return stream;
+}
+
+std::uint32_t adler32(std::span<const std::uint8_t> data) {
+    return static_cast<std::uint32_t>(libdeflate_adler32(1, data.data(), data.size()));
+}
+
+std::uint32_t adler32Combine(std::uint32_t first, std::uint32_t second, std::size_t secondLength) {
+    return static_cast<std::uint32_t>(adler32_combine(first, second, static_cast<z_off_t>(secondLength)));
+}
+
+}  // namespace imageio::detail

@@ -1,0 +1,35 @@
+// The compressors behind the PNG encoder, over filtered rows. The band coders
+// make raw deflate data that continues the bytes before it (given as a
+// dictionary), so that bands coded at once on several threads follow one
+// another in a single stream; libdeflate codes a whole stream in one call.
+#pragma once
+
+#include "platform/imageio/PngEncoder.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace imageio::detail {
+
+// The deflate blocks of one band. `dictionary` is up to 32 KiB of the bytes
+// just before the band (empty for the first). A band that is not the last
+// ends byte-aligned on an empty stored block (a sync flush); the last ends
+// the stream. Empty on failure (only when memory runs out).
+std::vector<std::uint8_t> deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
+                                      std::span<const std::uint8_t> band, bool last);
+
+// A whole zlib stream (header, deflate data, Adler-32) from libdeflate.
+std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level);
+
+// The two bytes that open the banded zlib streams: CMF 0x78, deflate with a
+// 32 KiB window; FLG 0x01, fastest level, and 0x7801 is a multiple of 31 as
+// the header check requires.
+inline constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
+
+std::uint32_t adler32(std::span<const std::uint8_t> data);
+// The Adler-32 of two pieces one after the other, from each one's and the
+// length of the second.
+std::uint32_t adler32Combine(std::uint32_t first, std::uint32_t second, std::size_t secondLength);
+
+}  // namespace imageio::detail
