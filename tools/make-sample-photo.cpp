@@ -3,13 +3,20 @@
 //   portrait-exif6.jpg   stored 1600x1200 on its side with EXIF orientation 6,
 //                        so it shows as a 1200x1600 portrait only where the
 //                        orientation is honoured.
+// With `--camera WIDTHxHEIGHT` (repeatable) it writes camera-WIDTHxHEIGHT.jpg
+// instead: the camera photo with sensor noise that the PNG benchmarks and
+// bench/peers/compare measure.
 #include "platform/imageio/ImageOrientation.h"
+#include "tools/CameraPhoto.h"
 #include "tools/HarbourScenes.h"
 #include "tools/SampleJpegWriter.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,16 +37,42 @@ bool writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: snapfold-make-sample-photo [output-folder]\n");
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> cameraSizes;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        unsigned width = 0, height = 0;
+        char end = 0;
+        if (argument == "--camera" && i + 1 < argc &&
+            std::sscanf(argv[i + 1], "%ux%u%c", &width, &height, &end) == 2 && width > 0 && height > 0 &&
+            width <= 20000 && height <= 20000) {
+            cameraSizes.emplace_back(width, height);
+            ++i;
+        } else if (argument.starts_with("-")) {
+            positional.assign(2, "");  // Refused below.
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (positional.size() > 1) {
+        std::fprintf(stderr, "usage: snapfold-make-sample-photo [--camera WIDTHxHEIGHT]... [output-folder]\n");
         return 2;
     }
-    std::filesystem::path folder = argc == 2 ? argv[1] : "resources/samples";
+    std::filesystem::path folder = positional.empty() ? "resources/samples" : positional[0];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         std::fprintf(stderr, "snapfold-make-sample-photo: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
         return 1;
+    }
+
+    if (!cameraSizes.empty()) {
+        for (auto [width, height] : cameraSizes) {
+            auto photo = sampleimages::makeCameraPhoto(width, height, imageio::PixelFormat::RGB8);
+            auto name = "camera-" + std::to_string(width) + "x" + std::to_string(height) + ".jpg";
+            if (!writeFile(folder / name, sampleimages::encodeJpeg(photo, kQuality, 1))) return 1;
+        }
+        return 0;
     }
 
     auto harbour = sampleimages::drawHarbour(1600, 1200);

@@ -20,6 +20,8 @@
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/uikit/UIImage.h"
+#include "tools/CameraPhoto.h"
+#include "tools/SampleJpegWriter.h"
 #include "tools/SyntheticPhoto.h"
 
 #include <benchmark/benchmark.h>
@@ -63,9 +65,10 @@ bool saveAndWait(const uikit::UIImageRef& image, const fs::path& deviceRoot = {}
     return outcome->get_future().get();
 }
 
+// A camera photo as the messaging app receives it: through JPEG.
 uikit::UIImageRef photo(std::uint32_t width, std::uint32_t height) {
-    auto bitmap = std::make_shared<const imageio::CGImage>(
-        sampleimages::makePhotoLikeImage(width, height, imageio::PixelFormat::RGB8, 11));
+    auto jpeg = sampleimages::encodeJpeg(sampleimages::makeCameraPhoto(width, height, imageio::PixelFormat::RGB8), 85);
+    auto bitmap = imageio::decodeImage(jpeg)->image;
     return uikit::UIImage::imageWithCGImage(bitmap, 1.0, uikit::UIImageOrientationUp);
 }
 
