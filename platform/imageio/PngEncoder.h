@@ -30,7 +30,7 @@ struct PngEncoderSettings {
 
 // The kinds of picture the encoder tells apart, each with its own settings
 // (see PngStrategy.cpp for the measurements behind them).
-enum class PngPictureKind : std::uint8_t { Drawn, NoisyPhoto, SmoothPhoto, Grain };
+enum class PngPictureKind : std::uint8_t { Drawn, NoisyPhoto, NoisyAlphaPhoto, SmoothPhoto, Grain };
 
 struct PngEncoderChoice {
     PngPictureKind kind;

@@ -5,9 +5,12 @@
 //     megapixel or more: the Up filter and ISA-L at level 3, banded on two
 //     threads, come out 1-3 % below libpng's size in a fraction of its time;
 //     below a megapixel they come out up to 3 % above it;
-//   - photos where little noise survived the JPEG, photos with alpha and
-//     smaller photos: ISA-L is 4-30 % above libpng's size; libdeflate at
-//     level 5 with Up is below it, or else zlib's run-length strategy;
+//   - noisy photos with alpha: ISA-L is 3-4 % above libpng's size whatever
+//     the filter; libdeflate at level 1 with Up is 2 % below it, in about
+//     twice ISA-L's time;
+//   - photos where little noise survived the JPEG, and smaller photos: ISA-L
+//     is 4-30 % above libpng's size; libdeflate at level 5 with Up is below
+//     it, or else zlib's run-length strategy;
 //   - grain straight from a camera: no search finds repeats worth their
 //     bits; zlib's run-length strategy after adaptive filtering is the
 //     smallest, 1 % below libpng's size, and runs banded;
@@ -19,6 +22,7 @@
 // keeps up with a general search (libdeflate at level 1) only on noisy
 // photos, which is where it is below libpng's size; elsewhere the trial
 // weighs the two slower candidates on the sample itself.
+#include "platform/imageio/Concurrently.h"
 #include "platform/imageio/PngDeflate.h"
 #include "platform/imageio/PngEncoder.h"
 #include "platform/imageio/PngRowFiltering.h"
@@ -32,18 +36,19 @@ namespace {
 constexpr PngEncoderSettings kDrawnSettings{PngRowFilter::None, PngCompressor::Libdeflate, 6};
 constexpr PngEncoderSettings kNoisyPhotoSettings{PngRowFilter::Up, PngCompressor::Isal, 3};
 constexpr PngEncoderSettings kSmoothPhotoSettings{PngRowFilter::Up, PngCompressor::Libdeflate, 5};
+constexpr PngEncoderSettings kNoisyAlphaPhotoSettings{PngRowFilter::Up, PngCompressor::Libdeflate, 1};
 constexpr PngEncoderSettings kGrainSettings{PngRowFilter::Adaptive, PngCompressor::ZlibRunLength, 0};
 
 // Drawn pictures compress to a few percent; photos to a fifth or more.
 constexpr double kDrawnRatio = 0.12;
-// ISA-L stays within this of the general search on noisy photos (measured
-// 1.5 %), and falls 8-13 % behind on smooth ones and on alpha.
-constexpr double kNoisyPhotoLead = 1.04;
+// How far ISA-L may fall behind the general search on the sample: noisy
+// photos measure 1.5-3 % (6-8 % with alpha), smooth ones 8-30 %.
+constexpr double kNoisyPhotoLead = 1.04, kNoisyAlphaPhotoLead = 1.12;
 // Below this many filtered bytes ISA-L's lead over libpng is gone.
 constexpr std::size_t kLargePictureBytes = 2 << 20;
 
 std::vector<std::uint8_t> sampleRows(const CGImage& image, PngRowFilter filter) {
-    constexpr std::uint32_t kBands = 4, kBandRows = 8;
+    constexpr std::uint32_t kBands = 3, kBandRows = 8;
     if (image.height <= kBands * kBandRows) return detail::filterRows(image, filter, 0, image.height);
     std::vector<std::uint8_t> sample;
     for (std::uint32_t band = 0; band < kBands; ++band) {
@@ -57,18 +62,30 @@ std::vector<std::uint8_t> sampleRows(const CGImage& image, PngRowFilter filter) 
 }  // namespace
 
 PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
-    auto up = sampleRows(image, PngRowFilter::Up);
-    std::size_t isal = detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, up, true).size();
+    std::vector<std::uint8_t> up;
+    std::size_t isal = 0, general = 0, runLength = 0;
+    // Two lanes side by side; libdeflate on the calling thread, which keeps
+    // its compressor.
+    detail::runConcurrently(2, [&](unsigned lane) {
+        if (lane == 0) {
+            up = sampleRows(image, PngRowFilter::Up);
+            general = detail::zlibCompressWithLibdeflate(up, 1).size();
+        } else {
+            auto adaptive = sampleRows(image, PngRowFilter::Adaptive);
+            runLength = detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true).size();
+            auto sameUp = sampleRows(image, PngRowFilter::Up);
+            isal = detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, sameUp, true).size();
+        }
+    });
     if (isal > 0 && static_cast<double>(isal) < kDrawnRatio * static_cast<double>(up.size()))
         return {PngPictureKind::Drawn, kDrawnSettings};
-
-    auto adaptive = sampleRows(image, PngRowFilter::Adaptive);
-    std::size_t runLength = detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true).size();
-    std::size_t general = detail::zlibCompressWithLibdeflate(up, 1).size();
     if (isal == 0 || runLength == 0 || general == 0) return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings};
     bool large = (image.rowBytes() + 1) * image.height >= kLargePictureBytes;
     if (large && isal <= runLength && static_cast<double>(isal) <= kNoisyPhotoLead * static_cast<double>(general))
         return {PngPictureKind::NoisyPhoto, kNoisyPhotoSettings};
+    bool hasAlpha = image.format == PixelFormat::RGBA8 || image.format == PixelFormat::GrayAlpha8;
+    if (hasAlpha && isal <= runLength && static_cast<double>(isal) <= kNoisyAlphaPhotoLead * static_cast<double>(general))
+        return {PngPictureKind::NoisyAlphaPhoto, kNoisyAlphaPhotoSettings};
     std::size_t thorough = detail::zlibCompressWithLibdeflate(up, kSmoothPhotoSettings.level).size();
     if (thorough == 0 || runLength < thorough) return {PngPictureKind::Grain, kGrainSettings};
     return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings};
