@@ -39,6 +39,9 @@ void expectReadsBackExactly(const foundation::NSDataRef& png, const CGImage& sou
     EXPECT_EQ(read->image.width, source.width);
     EXPECT_EQ(read->image.height, source.height);
     EXPECT_TRUE(read->image.pixels == source.pixels) << "pixels differ";
+    // The photo library's quick check (inflate and filter types, no
+    // defiltering) must accept the bytes, not only the buffer it remembers.
+    EXPECT_TRUE(imageio::inspectImage(std::span<const std::uint8_t>(*png))) << "the quick check refused the file";
 }
 
 TEST(PngEncoderTest, PhotoPixelsOfEveryFormatComeBackExactly) {
