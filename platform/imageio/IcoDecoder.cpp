@@ -5,6 +5,7 @@
 // decoder; below 32 bits per pixel a one-bit mask after the colours says
 // which pixels are transparent.
 #include "platform/imageio/BmpHeader.h"
+#include "platform/imageio/PngFormat.h"
 #include "platform/imageio/Decoders.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@ namespace {
 constexpr std::size_t kDirectoryBytes = 6;
 constexpr std::size_t kEntryBytes = 16;
 constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 std::uint32_t readLE(std::span<const std::uint8_t> bytes, std::size_t at, unsigned width) {
     std::uint32_t value = 0;
@@ -117,8 +117,7 @@ std::optional<CGImage> decodeIco(std::span<const std::uint8_t> bytes) {
     if (!hasIcoSignature(bytes)) return std::nullopt;
     auto entry = bestEntry(bytes);
     if (!entry) return std::nullopt;
-    if (entry->payload.size() >= sizeof kPngSignature &&
-        std::memcmp(entry->payload.data(), kPngSignature, sizeof kPngSignature) == 0)
+    if (detail::startsWithPngSignature(entry->payload))
         return decodePng(entry->payload);
     return decodeIconBitmap(entry->payload);
 }

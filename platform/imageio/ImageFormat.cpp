@@ -1,4 +1,5 @@
 #include "platform/imageio/BmpHeader.h"
+#include "platform/imageio/PngFormat.h"
 #include "platform/imageio/Decoders.h"
 #include "platform/imageio/ImageCodecs.h"
 
@@ -14,7 +15,6 @@ bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_
 }
 
 constexpr std::array<std::uint8_t, 3> kJpegSignature{0xFF, 0xD8, 0xFF};
-constexpr std::array<std::uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::array<std::uint8_t, 6> kGif87Signature{'G', 'I', 'F', '8', '7', 'a'};
 constexpr std::array<std::uint8_t, 6> kGif89Signature{'G', 'I', 'F', '8', '9', 'a'};
 constexpr std::array<std::uint8_t, 4> kRiffTag{'R', 'I', 'F', 'F'};
@@ -26,7 +26,7 @@ constexpr std::array<std::uint8_t, 4> kTiffBigEndian{'M', 'M', 0, 42};
 
 std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, kJpegSignature)) return ImageFormat::JPEG;
-    if (startsWith(bytes, kPngSignature)) return ImageFormat::PNG;
+    if (detail::startsWithPngSignature(bytes)) return ImageFormat::PNG;
     if (startsWith(bytes, kGif87Signature) || startsWith(bytes, kGif89Signature)) return ImageFormat::GIF;
     if (startsWith(bytes, kRiffTag) && startsWith(bytes, kWebPTag, 8)) return ImageFormat::WebP;
     if (startsWith(bytes, kTiffLittleEndian) || startsWith(bytes, kTiffBigEndian)) return ImageFormat::TIFF;

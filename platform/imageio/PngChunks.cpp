@@ -1,4 +1,5 @@
 #include "platform/imageio/PngChunks.h"
+#include "platform/imageio/PngFormat.h"
 
 #include <cstring>
 
@@ -6,12 +7,6 @@ namespace imageio::detail {
 
 namespace {
 
-constexpr std::size_t kSignatureBytes = 8;
-constexpr std::uint8_t kSignature[kSignatureBytes] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-std::uint32_t readU32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
-}
 
 bool isType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
@@ -29,12 +24,12 @@ bool validColorTypeAndDepth(std::uint8_t colorType, std::uint8_t depth) {
 }  // namespace
 
 std::optional<PngHeaderInfo> readPngHeaderInfo(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kSignatureBytes || std::memcmp(bytes.data(), kSignature, kSignatureBytes) != 0) return std::nullopt;
+    if (!startsWithPngSignature(bytes)) return std::nullopt;
     PngHeaderInfo info;
     bool haveHeader = false;
-    std::size_t at = kSignatureBytes;
+    std::size_t at = kPngSignature.size();
     while (bytes.size() - at >= 12) {
-        std::uint32_t length = readU32(bytes.data() + at);
+        std::uint32_t length = readBigEndian32(bytes.data() + at);
         const std::uint8_t* type = bytes.data() + at + 4;
         if (length > bytes.size() - at - 12) break;  // cut short: report what came before
         const std::uint8_t* data = type + 4;
@@ -42,8 +37,8 @@ std::optional<PngHeaderInfo> readPngHeaderInfo(std::span<const std::uint8_t> byt
         if (!haveHeader) {
             // IHDR must come first and have exactly its 13 bytes.
             if (!isType(type, "IHDR") || length != 13) return std::nullopt;
-            info.width = readU32(data);
-            info.height = readU32(data + 4);
+            info.width = readBigEndian32(data);
+            info.height = readBigEndian32(data + 4);
             info.bitDepth = data[8];
             info.colorType = data[9];
             info.interlaceMethod = data[12];
@@ -56,12 +51,12 @@ std::optional<PngHeaderInfo> readPngHeaderInfo(std::span<const std::uint8_t> byt
         } else if (isType(type, "tRNS")) {
             info.hasTransparencyChunk = true;
         } else if (isType(type, "pHYs") && length == 9) {
-            info.physicalSize = PngPhysicalSize{readU32(data), readU32(data + 4), data[8] == 1};
+            info.physicalSize = PngPhysicalSize{readBigEndian32(data), readBigEndian32(data + 4), data[8] == 1};
         } else if (isType(type, "gAMA") && length == 4) {
-            info.gammaTimes100000 = readU32(data);
+            info.gammaTimes100000 = readBigEndian32(data);
         } else if (isType(type, "cHRM") && length == 32) {
             std::array<std::uint32_t, 8> values{};
-            for (std::size_t i = 0; i < values.size(); ++i) values[i] = readU32(data + 4 * i);
+            for (std::size_t i = 0; i < values.size(); ++i) values[i] = readBigEndian32(data + 4 * i);
             info.chromaticities = values;
         } else if (isType(type, "sRGB") && length == 1) {
             info.srgbIntent = data[0];

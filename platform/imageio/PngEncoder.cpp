@@ -1,8 +1,10 @@
 #include "platform/imageio/PngEncoder.h"
-#include "platform/imageio/ImageCodecs.h"
+
 #include "platform/imageio/Concurrently.h"
+#include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/OwnEncodings.h"
 #include "platform/imageio/PngDeflate.h"
+#include "platform/imageio/PngFormat.h"
 #include "platform/imageio/PngRowFiltering.h"
 
 #include <algorithm>
@@ -22,8 +24,8 @@ namespace imageio {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::uint32_t kMaximumChunkLength = 0x7FFFFFFF;
+using detail::kMaximumPngChunkLength;
+using detail::kPngSignature;
 
 std::uint8_t colorType(PixelFormat format) {
     switch (format) {
@@ -35,22 +37,15 @@ std::uint8_t colorType(PixelFormat format) {
     return 6;
 }
 
-void putU32(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value >> 24);
-    at[1] = static_cast<std::uint8_t>(value >> 16);
-    at[2] = static_cast<std::uint8_t>(value >> 8);
-    at[3] = static_cast<std::uint8_t>(value);
-}
-
 // Appends length, type, data and the CRC over type and data.
 void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint8_t* data, std::size_t length) {
     std::size_t start = out.size();
     out.resize(start + 12 + length);
     std::uint8_t* chunk = out.data() + start;
-    putU32(chunk, static_cast<std::uint32_t>(length));
+    detail::writeBigEndian32(chunk, static_cast<std::uint32_t>(length));
     std::memcpy(chunk + 4, type, 4);
     if (length) std::memcpy(chunk + 8, data, length);
-    putU32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
+    detail::writeBigEndian32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
 }
 
 // Filters and codes the image in bands of about a mebibyte of rows, taken in
@@ -118,8 +113,8 @@ unsigned threadsFor(const PngEncoderSettings& settings, std::size_t bytes) {
 
 foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& settings) {
     std::size_t rowBytes = image.rowBytes();
-    if (image.width == 0 || image.height == 0 || image.width > kMaximumChunkLength ||
-        image.height > kMaximumChunkLength || image.pixels.size() != rowBytes * image.height)
+    if (image.width == 0 || image.height == 0 || image.width > kMaximumPngChunkLength ||
+        image.height > kMaximumPngChunkLength || image.pixels.size() != rowBytes * image.height)
         return nullptr;
 
     // The signature, the header chunk, then the image data chunk written in
@@ -128,11 +123,11 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     // memory; a stream that outgrows it only moves the buffer.
     std::size_t filteredBytes = (rowBytes + 1) * image.height;
     auto png = std::make_shared<foundation::NSData>();
-    png->reserve(kSignature.size() + 25 + 12 + filteredBytes + filteredBytes / 8 + (64 << 10) + 12);
-    png->assign(kSignature.begin(), kSignature.end());
+    png->reserve(kPngSignature.size() + 25 + 12 + filteredBytes + filteredBytes / 8 + (64 << 10) + 12);
+    png->assign(kPngSignature.begin(), kPngSignature.end());
     std::array<std::uint8_t, 13> header{};
-    putU32(header.data(), image.width);
-    putU32(header.data() + 4, image.height);
+    detail::writeBigEndian32(header.data(), image.width);
+    detail::writeBigEndian32(header.data() + 4, image.height);
     header[8] = 8;  // bits per component
     header[9] = colorType(image.format);
     // Compression, filter method and interlace stay 0: deflate, adaptive filtering, no interlace.
@@ -155,14 +150,14 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
         if (!encodeBands(image, settings, threadsFor(settings, filteredBytes), append)) return nullptr;
         std::size_t trailer = png->size();
         png->resize(trailer + 4);
-        putU32(png->data() + trailer, adler);
+        detail::writeBigEndian32(png->data() + trailer, adler);
     }
     std::size_t streamBytes = png->size() - chunkStart - 8;
-    if (streamBytes > kMaximumChunkLength) return nullptr;
-    putU32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
+    if (streamBytes > kMaximumPngChunkLength) return nullptr;
+    detail::writeBigEndian32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
     std::size_t crcAt = png->size();
     png->resize(crcAt + 4);
-    putU32(png->data() + crcAt,
+    detail::writeBigEndian32(png->data() + crcAt,
            static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, streamBytes + 4)));
     appendChunk(*png, "IEND", nullptr, 0);
     foundation::NSDataRef encoded = std::move(png);

@@ -3,6 +3,7 @@
 // with libdeflate (several times faster than zlib) and every row's filter
 // type checked. Anything out of the ordinary is left to libpng.
 #include "platform/imageio/Decoders.h"
+#include "platform/imageio/PngFormat.h"
 
 #include <cstring>
 #include <memory>
@@ -14,13 +15,7 @@ namespace imageio::detail {
 
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::uint32_t kMaximumChunkLength = 0x7FFFFFFF;
 constexpr std::uint8_t kLastFilterType = 4;  // Paeth
-
-std::uint32_t readU32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 | std::uint32_t{at[2]} << 8 | at[3];
-}
 
 bool isType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 // libpng refuses a chunk whose type is not four ASCII letters.
@@ -49,27 +44,27 @@ struct Decompressor {
 }  // namespace
 
 std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < sizeof kSignature || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0)
+    if (!startsWithPngSignature(bytes))
         return std::nullopt;
 
     std::size_t rowBytes = 0, height = 0;
     bool haveHeader = false, imageDataEnded = false, haveEnd = false;
     std::vector<std::uint8_t> joined;  // only when the image data spans chunks
     std::span<const std::uint8_t> imageData;
-    for (std::size_t at = sizeof kSignature; !haveEnd;) {
+    for (std::size_t at = kPngSignature.size(); !haveEnd;) {
         if (bytes.size() - at < 12) return std::nullopt;
-        std::uint32_t length = readU32(bytes.data() + at);
-        if (length > kMaximumChunkLength || length > bytes.size() - at - 12) return std::nullopt;
+        std::uint32_t length = readBigEndian32(bytes.data() + at);
+        if (length > kMaximumPngChunkLength || length > bytes.size() - at - 12) return std::nullopt;
         const std::uint8_t* type = bytes.data() + at + 4;
         const std::uint8_t* data = type + 4;
         if (!isWellFormedType(type)) return std::nullopt;
         if (isCritical(type) &&
-            libdeflate_crc32(0, type, std::size_t{length} + 4) != readU32(data + length))
+            libdeflate_crc32(0, type, std::size_t{length} + 4) != readBigEndian32(data + length))
             return std::nullopt;
 
         if (!haveHeader) {
             if (!isType(type, "IHDR") || length != 13) return std::nullopt;
-            std::uint32_t width = readU32(data), rows = readU32(data + 4);
+            std::uint32_t width = readBigEndian32(data), rows = readBigEndian32(data + 4);
             std::size_t channels = channelsOfColorType(data[9]);
             // 8 bits per component, deflate, adaptive filtering, no interlace.
             if (data[8] != 8 || channels == 0 || data[10] != 0 || data[11] != 0 || data[12] != 0 ||
