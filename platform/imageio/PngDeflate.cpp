@@ -28,8 +28,8 @@ std::span<std::uint8_t> isalLevelBuffer(int level) {
 // Room for incompressible data: stored blocks add 5 bytes in 64 KiB.
 std::size_t firstOutputGuess(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
 
-std::vector<std::uint8_t> deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary,
-                                              std::span<const std::uint8_t> band, bool last) {
+bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
+                         bool last, std::vector<std::uint8_t>& out) {
     level = std::clamp(level, 0, 3);
     isal_zstream stream;
     isal_deflate_init(&stream);
@@ -41,47 +41,45 @@ std::vector<std::uint8_t> deflateBandWithIsal(int level, std::span<const std::ui
     if (!dictionary.empty() &&
         isal_deflate_set_dict(&stream, const_cast<std::uint8_t*>(dictionary.data()),
                               static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
-        return {};
+        return false;
     stream.next_in = const_cast<std::uint8_t*>(band.data());
     stream.avail_in = static_cast<std::uint32_t>(band.size());
     stream.end_of_stream = last ? 1 : 0;
     stream.flush = last ? NO_FLUSH : SYNC_FLUSH;
-    // Coded into a scratch buffer kept by the thread, then copied out at its
-    // size: a band's output is held until the bands before it are written.
-    thread_local std::vector<std::uint8_t> out;
-    if (out.size() < firstOutputGuess(band.size())) out.resize(firstOutputGuess(band.size()));
+    out.resize(firstOutputGuess(band.size()));
     const int finished = last ? ZSTATE_END : ZSTATE_NEW_HDR;
     for (;;) {
         stream.next_out = out.data() + stream.total_out;
         stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
-        if (isal_deflate(&stream) != COMP_OK) return {};
+        if (isal_deflate(&stream) != COMP_OK) return false;
         if (stream.avail_in == 0 && stream.internal_state.state == finished) break;
         if (stream.avail_out == 0) out.resize(out.size() * 2);  // It stopped for room only.
     }
-    return {out.begin(), out.begin() + stream.total_out};
+    out.resize(stream.total_out);
+    return true;
 }
 
 // zlib's run-length strategy looks for repeats of the previous byte only: on
 // grainy filtered rows, where longer repeats are rare, it is both quicker and
 // smaller than a general search.
-std::vector<std::uint8_t> deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary,
-                                                       std::span<const std::uint8_t> band, bool last) {
+bool deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
+                                  bool last, std::vector<std::uint8_t>& out) {
     z_stream stream{};
-    if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return {};
+    if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return false;
     std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
     if (!dictionary.empty() &&
         deflateSetDictionary(&stream, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
-        return {};
-    thread_local std::vector<std::uint8_t> out;  // As for ISA-L above.
-    out.resize(std::max<std::size_t>(out.size(), deflateBound(&stream, band.size()) + 16));
+        return false;
+    out.resize(deflateBound(&stream, band.size()) + 16);
     stream.next_in = const_cast<Bytef*>(band.data());
     stream.avail_in = static_cast<uInt>(band.size());
     stream.next_out = out.data();
     stream.avail_out = static_cast<uInt>(out.size());
     // The bound covers the whole band, so one call with room to spare finishes it.
     int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
-    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) return {};
-    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(stream.total_out)};
+    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) return false;
+    out.resize(stream.total_out);
+    return true;
 }
 
 // One compressor per level and thread: allocating one costs more than
@@ -98,15 +96,15 @@ libdeflate_compressor* libdeflateCompressor(int level) {
 
 }  // namespace
 
-std::vector<std::uint8_t> deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
-                                      std::span<const std::uint8_t> band, bool last) {
+bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
+                 std::span<const std::uint8_t> band, bool last, std::vector<std::uint8_t>& out) {
     if (dictionary.size() > kWindowBytes) dictionary = dictionary.last(kWindowBytes);
     switch (compressor) {
-    case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, band, last);
-    case PngCompressor::ZlibRunLength: return deflateBandWithZlibRunLength(dictionary, band, last);
+    case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, band, last, out);
+    case PngCompressor::ZlibRunLength: return deflateBandWithZlibRunLength(dictionary, band, last, out);
     case PngCompressor::Libdeflate: break;
     }
-    return {};
+    return false;
 }
 
 std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level) {

@@ -12,12 +12,13 @@
 
 namespace imageio::detail {
 
-// The deflate blocks of one band. `dictionary` is up to 32 KiB of the bytes
-// just before the band (empty for the first). A band that is not the last
-// ends byte-aligned on an empty stored block (a sync flush); the last ends
-// the stream. Empty on failure (only when memory runs out).
-std::vector<std::uint8_t> deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
-                                      std::span<const std::uint8_t> band, bool last);
+// Codes one band into `out` (resized to the coded bytes; a caller coding band
+// after band keeps one buffer). `dictionary` is up to 32 KiB of the bytes just
+// before the band (empty for the first). A band that is not the last ends
+// byte-aligned on an empty stored block (a sync flush); the last ends the
+// stream. False on failure (only when memory runs out).
+bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
+                 std::span<const std::uint8_t> band, bool last, std::vector<std::uint8_t>& out);
 
 // A whole zlib stream (header, deflate data, Adler-32) from libdeflate.
 std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level);

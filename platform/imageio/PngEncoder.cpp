@@ -74,23 +74,32 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
     std::atomic<std::uint32_t> nextBand{0};
     std::atomic<bool> failed{false};
     detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
+        // One buffer a thread for all its bands: each fresh mebibyte would be
+        // a mapping of its own, and unmapping it stops both cores.
+        std::vector<std::uint8_t> filtered, coded;
         for (std::uint32_t k; !failed && (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
             std::uint32_t first = k * rowsPerBand, last = std::min(image.height, first + rowsPerBand);
             std::uint32_t dictionaryFirst = first - std::min(first, dictionaryRows);
-            auto filtered = detail::filterRows(image, settings.filter, dictionaryFirst, last);
+            detail::filterRowsInto(image, settings.filter, dictionaryFirst, last, filtered);
             std::span<const std::uint8_t> all(filtered);
             std::size_t dictionaryBytes = (first - dictionaryFirst) * filteredRowBytes;
             std::span<const std::uint8_t> band = all.subspan(dictionaryBytes);
-            CodedBand coded{true,
-                            detail::deflateBand(settings.compressor, settings.level, all.first(dictionaryBytes), band,
-                                                k + 1 == bandCount),
-                            detail::adler32(band), band.size()};
-            if (coded.coded.empty()) {
+            CodedBand done{true, {}, detail::adler32(band), band.size()};
+            if (!detail::deflateBand(settings.compressor, settings.level, all.first(dictionaryBytes), band,
+                                     k + 1 == bandCount, coded)) {
                 failed = true;
                 return;
             }
             std::lock_guard lock(appending);
-            bands[k] = std::move(coded);
+            if (k == nextToAppend) {
+                // In order, as it mostly is: straight from this thread's buffer.
+                append(coded, done.adler, done.filteredBytes);
+                ++nextToAppend;
+            } else {
+                done.coded = std::move(coded);
+                bands[k] = std::move(done);
+                coded = {};
+            }
             for (; nextToAppend < bandCount && bands[nextToAppend].done; ++nextToAppend) {
                 CodedBand& ready = bands[nextToAppend];
                 append(ready.coded, ready.adler, ready.filteredBytes);

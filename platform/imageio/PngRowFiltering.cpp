@@ -41,8 +41,15 @@ void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t*
 
 std::vector<std::uint8_t> filterRows(const CGImage& image, PngRowFilter filter, std::uint32_t first,
                                      std::uint32_t last) {
+    std::vector<std::uint8_t> out;
+    filterRowsInto(image, filter, first, last, out);
+    return out;
+}
+
+void filterRowsInto(const CGImage& image, PngRowFilter filter, std::uint32_t first, std::uint32_t last,
+                    std::vector<std::uint8_t>& out) {
     std::size_t rowBytes = image.rowBytes(), bpp = image.channels();
-    std::vector<std::uint8_t> out((rowBytes + 1) * (last - first));
+    out.resize((rowBytes + 1) * (last - first));
     std::vector<std::uint8_t> zeroRow(first == 0 ? rowBytes : 0);
     const std::uint8_t* previous = first == 0 ? zeroRow.data() : image.pixels.data() + (first - 1) * rowBytes;
     for (std::uint32_t y = first; y < last; ++y) {
@@ -53,7 +60,6 @@ std::vector<std::uint8_t> filterRows(const CGImage& image, PngRowFilter filter, 
         filterRow(chosen, row, previous, target + 1, rowBytes, bpp);
         previous = row;
     }
-    return out;
 }
 
 }  // namespace imageio::detail

@@ -14,5 +14,9 @@ namespace imageio::detail {
 // from the image, so parts of one image can be filtered independently.
 std::vector<std::uint8_t> filterRows(const CGImage& image, PngRowFilter filter, std::uint32_t first,
                                      std::uint32_t last);
+// The same into `out`, resized to fit, so that a caller filtering band after
+// band reuses one buffer.
+void filterRowsInto(const CGImage& image, PngRowFilter filter, std::uint32_t first, std::uint32_t last,
+                    std::vector<std::uint8_t>& out);
 
 }  // namespace imageio::detail

@@ -71,10 +71,12 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
             up = sampleRows(image, PngRowFilter::Up);
             general = detail::zlibCompressWithLibdeflate(up, 1).size();
         } else {
+            std::vector<std::uint8_t> coded;
             auto adaptive = sampleRows(image, PngRowFilter::Adaptive);
-            runLength = detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true).size();
+            if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded)) runLength = coded.size();
             auto sameUp = sampleRows(image, PngRowFilter::Up);
-            isal = detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, sameUp, true).size();
+            if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, sameUp, true, coded))
+                isal = coded.size();
         }
     });
     if (isal > 0 && static_cast<double>(isal) < kDrawnRatio * static_cast<double>(up.size()))
