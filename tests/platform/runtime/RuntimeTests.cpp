@@ -70,12 +70,15 @@ TEST(RuntimeTest, CallsThroughADifferentlyTypedDeclarationAreRefused) {
 }
 
 TEST(RuntimeTest, AllocUsesTheClassAllocator) {
-    struct Counter : Object {
-        using Object::Object;
+    class Counter : public Object {
+    public:
         int value = 7;
+
+    protected:
+        friend Allocation;
+        using Object::Object;
     };
-    Class cls = objc_registerClass("RuntimeTestAllocated", nullptr,
-                                   [](Class c) { return std::make_shared<Counter>(c); });
+    Class cls = objc_registerClass("RuntimeTestAllocated", nullptr, [](Class c) { return make<Counter>(c); });
     Class sub = objc_registerClass("RuntimeTestAllocatedChild", cls);
     auto made = allocInit(sub);
     auto* counter = dynamic_cast<Counter*>(made.get());
