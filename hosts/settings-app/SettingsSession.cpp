@@ -29,10 +29,10 @@ std::string describeBar(uikit::UINavigationBar& bar) {
 }  // namespace
 
 SettingsSession::SettingsSession()
-    : outer_(std::make_shared<uikit::UINavigationController>()), inner_(std::make_shared<uikit::UINavigationController>()) {
+    : outer_(uikit::UINavigationController::create()), inner_(uikit::UINavigationController::create()) {
     // The app's own first page, then the navigation controller that holds
     // the bundle's pages.
-    auto settingsList = std::make_shared<uikit::UIViewController>();
+    auto settingsList = uikit::UIViewController::create();
     settingsList->setTitle("Settings");
     outer_->pushViewController(settingsList, false);
     outer_->pushViewController(inner_, false);

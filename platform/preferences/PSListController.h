@@ -22,7 +22,8 @@ namespace preferences {
 class PSListController : public uikit::UIViewController, public uikit::UITableViewDataSource {
 public:
     static objc::Class objcClass();
-    explicit PSListController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
+    // `[[PSListController alloc] init]`.
+    static std::shared_ptr<PSListController> create();
 
     // `specifiers`: asked whenever the rows are needed. The framework's own
     // version answers the slot as it is.
@@ -86,6 +87,9 @@ public:
     std::shared_ptr<PSListController> controllerForSpecifier(PSSpecifier& specifier);
 
 protected:
+    friend objc::Allocation;
+    explicit PSListController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
+
     // The platform's row list slot: absent until a page loads its rows.
     SpecifierList _specifiers;
 

@@ -6,8 +6,12 @@ namespace uikit {
 
 objc::Class UITableViewCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UITableViewCell", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UITableViewCell>(isa); });
+        "UITableViewCell", UIView::objcClass(), [](objc::Class isa) { return objc::make<UITableViewCell>(isa); });
     return cls;
+}
+
+std::shared_ptr<UITableViewCell> UITableViewCell::create(long style, std::string reuseIdentifier) {
+    return objc::make<UITableViewCell>()->initWithStyle(style, std::move(reuseIdentifier));
 }
 
 void UITableViewCell::buildStandardViews(CGRect frame) {

@@ -32,7 +32,6 @@ public:
     // `[[UIView alloc] initWithFrame:frame]`.
     static std::shared_ptr<UIView> create(CGRect frame = CGRectZero);
 
-    explicit UIView(objc::Class isa = objcClass()) : objc::Object(isa) {}
     ~UIView() override;
 
     // Initialisers answer the view itself, or nothing when initialisation
@@ -100,6 +99,10 @@ public:
 
     // The view's own lines of a view-tree dump (see dumpViewTree).
     virtual std::string dumpDetails() const;
+
+protected:
+    friend objc::Allocation;
+    explicit UIView(objc::Class isa = objcClass()) : objc::Object(isa) {}
 
 private:
     struct AlphaAnimation {

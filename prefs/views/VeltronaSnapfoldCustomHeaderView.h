@@ -12,7 +12,8 @@
 class VeltronaSnapfoldCustomHeaderView : public uikit::UIView {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldCustomHeaderView(objc::Class isa = objcClass()) : uikit::UIView(isa) {}
+    // `[[VeltronaSnapfoldCustomHeaderView alloc] init]`.
+    static std::shared_ptr<VeltronaSnapfoldCustomHeaderView> create();
 
     static constexpr const char* kFontName = "HelveticaNeue-Light";
     static constexpr const char* kProductName = "Snapfold";
@@ -32,6 +33,10 @@ public:
     void setSubHeaderLabel(uikit::UILabel* label) { subHeaderLabel_ = label; }
     uikit::UILabel* randomLabel() const { return randomLabel_; }
     void setRandomLabel(uikit::UILabel* label) { randomLabel_ = label; }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldCustomHeaderView(objc::Class isa = objcClass()) : uikit::UIView(isa) {}
 
 private:
     // Adds a label as a subview under auto layout, with its Top and CenterX

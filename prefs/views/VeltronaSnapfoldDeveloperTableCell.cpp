@@ -13,7 +13,7 @@ using uikit::NSLayoutConstraint;
 objc::Class VeltronaSnapfoldDeveloperTableCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldDeveloperTableCell", preferences::PSTableCell::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldDeveloperTableCell>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldDeveloperTableCell>(isa); });
     return cls;
 }
 
@@ -61,7 +61,7 @@ std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> VeltronaSnapfoldDeveloperTab
     using snapfold::prefs::deviceIdiomFontSize;
 
     // The portrait: placed by its frame alone, its shadow falling outside it.
-    setDevImageView(uikit::UIImageView::initWithImage(std::move(devImage)));
+    setDevImageView(uikit::UIImageView::create(std::move(devImage)));
     devImageView_->setFrame(uikit::CGRectMake(10, 15, 70, 70));
     snapfold::prefs::applyImageShadowStyle(*devImageView_);
     addSubview(devImageView_);

@@ -12,7 +12,7 @@ using uikit::NSLayoutConstraint;
 objc::Class VeltronaSnapfoldDeveloperUpSellCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldDeveloperUpSellCell", preferences::PSTableCell::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldDeveloperUpSellCell>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldDeveloperUpSellCell>(isa); });
     return cls;
 }
 
@@ -54,7 +54,7 @@ std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> VeltronaSnapfoldDeveloperUp
     if (!uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier)) return nullptr;
 
     // The icon: placed by its frame alone, its shadow falling outside it.
-    setProductIconImageView(uikit::UIImageView::initWithImage(std::move(icon)));
+    setProductIconImageView(uikit::UIImageView::create(std::move(icon)));
     productIconImageView_->setFrame(uikit::CGRectMake(10, 6, 29, 29));
     snapfold::prefs::applyImageShadowStyle(*productIconImageView_);
     addSubview(productIconImageView_);

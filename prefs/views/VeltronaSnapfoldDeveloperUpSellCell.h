@@ -13,7 +13,6 @@
 class VeltronaSnapfoldDeveloperUpSellCell : public preferences::PSTableCell {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
     static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperUpSellCell";
     static constexpr const char* kFontName = "Helvetica Light";
@@ -51,6 +50,10 @@ public:
     void setProductNameLabel(uikit::UILabelRef label) { productNameLabel_ = std::move(label); }
     const uikit::UILabelRef& productPriceLabel() const { return productPriceLabel_; }
     void setProductPriceLabel(uikit::UILabelRef label) { productPriceLabel_ = std::move(label); }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
 private:
     // A centred label on clear, added to the cell under auto layout.

@@ -15,7 +15,7 @@ class ChoiceListTest : public prefstest::SettingsPageTest {};
 TEST_F(ChoiceListTest, TheSuggestedAlbumsAreListedCheckedAndPickedThroughThePage) {
     auto bundle = foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath);
     auto text = [&](const char* key) { return bundle->localizedStringForKey(key, "", std::nullopt); };
-    auto configuration = std::make_shared<VeltronaSnapfoldConfigurationListController>();
+    auto configuration = VeltronaSnapfoldConfigurationListController::create();
     configuration->setBundle(bundle);
     auto shown = prefstest::showPage(configuration);
     auto albumRow = configuration->specifierForID("albumName");

@@ -16,7 +16,7 @@ using uikit::UIColor;
 class ListControllerAppearanceTest : public prefstest::SettingsPageTest {
 protected:
     std::shared_ptr<SnapfoldListController> makePage() {
-        auto page = std::make_shared<SnapfoldListController>();
+        auto page = SnapfoldListController::create();
         page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
         return page;
     }

@@ -35,7 +35,7 @@ void PageScreenTest::TearDown() {
 }
 
 OpenPage PageScreenTest::open(Page page) {
-    auto root = std::make_shared<SnapfoldListController>();
+    auto root = SnapfoldListController::create();
     root->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     // The Settings app titles the first page by its entry's label.
     root->setTitle("Snapfold");
