@@ -30,7 +30,7 @@ std::shared_ptr<PSTableCell> PSTableCell::create(long style, std::string reuseId
 
 std::shared_ptr<PSTableCell> PSTableCell::initWithStyle(long style, std::string reuseIdentifier,
                                                         PSSpecifier* specifier) {
-    if (!uikit::UITableViewCell::initWithStyle(style, std::move(reuseIdentifier))) return nullptr;
+    uikit::UITableViewCell::initWithStyle(style, std::move(reuseIdentifier));
     if (specifier) {
         specifier_ = std::static_pointer_cast<PSSpecifier>(specifier->retain());
         refreshCellContentsWithSpecifier(specifier);

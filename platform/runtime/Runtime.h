@@ -91,9 +91,11 @@ public:
     virtual bool respondsToSelector(SEL selector) const;
     virtual std::string description() const;
 
-    // A strong reference to an object created through shared_ptr; empty for an
-    // object that is not (class objects live for the whole process).
-    std::shared_ptr<Object> retain() { return weak_from_this().lock(); }
+    // A strong reference to this object, never empty: every instance is owned
+    // from birth (see `make`), and every class object by the class registry.
+    // Only its constructor and destructor, which run while no owner exists,
+    // must not call it.
+    std::shared_ptr<Object> retain() { return shared_from_this(); }
 
 protected:
     friend Allocation;

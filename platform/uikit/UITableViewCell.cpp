@@ -34,7 +34,7 @@ std::shared_ptr<UITableViewCell> UITableViewCell::initWithStyle(long style, std:
 
 std::shared_ptr<UIView> UITableViewCell::initWithFrame(CGRect frame) {
     auto cell = initWithStyle(UITableViewCellStyleDefault, "");
-    if (cell) setFrame(frame);
+    setFrame(frame);
     return cell;
 }
 

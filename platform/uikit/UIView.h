@@ -34,8 +34,8 @@ public:
 
     ~UIView() override;
 
-    // Initialisers answer the view itself, or nothing when initialisation
-    // fails; they run after construction, so a view can refer to itself.
+    // Initialisers answer the view itself; they run after construction, so a
+    // view can refer to itself.
     virtual std::shared_ptr<UIView> initWithFrame(CGRect frame);
     virtual std::shared_ptr<UIView> init() { return initWithFrame(CGRectZero); }
 

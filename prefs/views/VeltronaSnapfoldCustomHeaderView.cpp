@@ -47,7 +47,6 @@ void VeltronaSnapfoldCustomHeaderView::placeLabel(const std::shared_ptr<uikit::U
 
 std::shared_ptr<uikit::UIView> VeltronaSnapfoldCustomHeaderView::init() {
     auto made = uikit::UIView::initWithFrame(uikit::CGRectZero);
-    if (!made) return nullptr;
     using snapfold::prefs::deviceIdiomFontSize;
 
     // 1. The product name, its top a fifth of the view's height down.

@@ -19,8 +19,7 @@ public:
     static constexpr const char* kProductName = "Snapfold";
     static constexpr const char* kTagline = "An Awesome Cydia Substrate Tweak!";
 
-    // Builds the three labels on a zero frame; nothing when the view cannot
-    // be made.
+    // Builds the three labels on a zero frame and answers the view.
     std::shared_ptr<uikit::UIView> init() override;
 
     // A new array of the nine random texts, in order, at every call.

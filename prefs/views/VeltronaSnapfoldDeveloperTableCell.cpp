@@ -57,7 +57,7 @@ uikit::UILabelRef VeltronaSnapfoldDeveloperTableCell::addLine(std::string text, 
 
 std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> VeltronaSnapfoldDeveloperTableCell::initWithDevName(
     std::string devName, std::string realName, std::string jobSubtitle, uikit::UIImageRef devImage) {
-    if (!uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier)) return nullptr;
+    uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier);
     using snapfold::prefs::deviceIdiomFontSize;
 
     // The portrait: placed by its frame alone, its shadow falling outside it.

@@ -27,7 +27,7 @@ public:
     std::shared_ptr<preferences::PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
                                                             preferences::PSSpecifier* specifier) override;
     // `initWithDevName:realName:jobSubtitle:devImage:`: builds the portrait
-    // and the three lines; nothing when the base cell cannot be made.
+    // and the three lines, and answers the cell.
     std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> initWithDevName(std::string devName, std::string realName,
                                                                         std::string jobSubtitle,
                                                                         uikit::UIImageRef devImage);

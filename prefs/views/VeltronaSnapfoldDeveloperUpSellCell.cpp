@@ -51,7 +51,7 @@ uikit::UILabelRef VeltronaSnapfoldDeveloperUpSellCell::addLabel(std::string text
 
 std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> VeltronaSnapfoldDeveloperUpSellCell::initWithProductName(
     std::string name, std::string price, uikit::UIImageRef icon) {
-    if (!uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier)) return nullptr;
+    uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier);
 
     // The icon: placed by its frame alone, its shadow falling outside it.
     setProductIconImageView(uikit::UIImageView::create(std::move(icon)));

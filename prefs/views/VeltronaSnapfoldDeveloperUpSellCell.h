@@ -28,7 +28,7 @@ public:
     std::shared_ptr<preferences::PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
                                                             preferences::PSSpecifier* specifier) override;
     // `initWithProductName:andPrice:forImage:`: builds the icon and the two
-    // labels; nothing when the base cell cannot be made.
+    // labels, and answers the cell.
     std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> initWithProductName(std::string name, std::string price,
                                                                              uikit::UIImageRef icon);
 

@@ -15,7 +15,6 @@ std::shared_ptr<VeltronaSnapfoldLogoTableCell> VeltronaSnapfoldLogoTableCell::cr
 
 std::shared_ptr<uikit::UIView> VeltronaSnapfoldLogoTableCell::init() {
     auto made = preferences::PSTableCell::initWithFrame(uikit::CGRectZero);
-    if (!made) return nullptr;
     // 1 and 2. The image (nothing when the file is missing) in its view.
     setLogoImageView(uikit::UIImageView::create(uikit::UIImage::initWithContentsOfFile(kLogoPath)));
     // 3. Frame, shadow, clipping off: the logo is taller than its header.

@@ -13,7 +13,7 @@ public:
 
     static constexpr const char* kLogoPath = "/Library/PreferenceBundles/Snapfold.bundle/footerLogo.png";
 
-    // Builds the logo view on a zero frame; nothing when the cell cannot be made.
+    // Builds the logo view on a zero frame and answers the cell.
     std::shared_ptr<uikit::UIView> init() override;
 
     const uikit::UIImageViewRef& logoImageView() const { return logoImageView_; }

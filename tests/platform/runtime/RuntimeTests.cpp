@@ -31,6 +31,8 @@ TEST(RuntimeTest, ClassMethodsLiveInTheMetaclass) {
     ASSERT_NE(meta, nullptr);
     EXPECT_TRUE(meta->isMetaClass());
     EXPECT_EQ(meta, objc_getMetaClass("RuntimeTestMeta"));
+    EXPECT_EQ(cls->retain().get(), cls) << "class objects are owned, so they can be retained";
+    EXPECT_EQ(meta->retain().get(), meta);
     ASSERT_TRUE(class_addMethod(meta, kGreeting, &greetingOfClass));
 
     EXPECT_EQ(msgSend(cls, kGreeting), "class RuntimeTestMeta");
