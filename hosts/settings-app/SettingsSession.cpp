@@ -74,7 +74,7 @@ bool SettingsSession::pushLink(std::string_view row, std::string& message) {
 
 bool SettingsSession::pushRow(const preferences::PSSpecifierRef& row, std::string& message) {
     auto* page = topPage();
-    auto next = page && row ? page->controllerForSpecifier(*row) : nullptr;
+    auto next = page && row ? page->controllerForSpecifier(row) : nullptr;
     if (!next) {
         message = "the row \"" + (row ? row->name().value_or("") : std::string()) + "\" opens no page";
         return false;

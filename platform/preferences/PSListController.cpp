@@ -241,8 +241,8 @@ bool PSListController::performActionForSpecifier(PSSpecifier& specifier) {
     return uikit::UIApplication::sendAction(specifier.buttonAction(), target ? target.get() : this, &specifier);
 }
 
-std::shared_ptr<PSListController> PSListController::controllerForSpecifier(PSSpecifier& specifier) {
-    objc::Class cls = specifier.detailControllerClass();
+std::shared_ptr<PSListController> PSListController::controllerForSpecifier(const PSSpecifierRef& specifier) {
+    objc::Class cls = specifier ? specifier->detailControllerClass() : nullptr;
     if (!cls) return nullptr;
     auto page = std::dynamic_pointer_cast<PSListController>(objc::allocInit(cls));
     if (!page) {
@@ -251,8 +251,8 @@ std::shared_ptr<PSListController> PSListController::controllerForSpecifier(PSSpe
     }
     page->setBundle(bundle_);
     // A pushed page is titled by the row that opened it until it sets its own title.
-    page->setTitle(specifier.name().value_or(""));
-    page->setSpecifier(std::static_pointer_cast<PSSpecifier>(specifier.retain()));
+    page->setTitle(specifier->name().value_or(""));
+    page->setSpecifier(specifier);
     page->parentController_ = std::static_pointer_cast<PSListController>(retain());
     return page;
 }

@@ -80,11 +80,11 @@ public:
     // What the framework does for a row: read and store its value through
     // its accessors ("get"/"set", else the two methods above), send its
     // button action to its target, and make the page a link row opens
-    // (which keeps this page as its parent).
+    // (which keeps this page as its parent and holds the row that opened it).
     std::optional<foundation::PlistValue> valueForSpecifier(PSSpecifier& specifier);
     void setValueForSpecifier(std::optional<foundation::PlistValue> value, PSSpecifier& specifier);
     bool performActionForSpecifier(PSSpecifier& specifier);
-    std::shared_ptr<PSListController> controllerForSpecifier(PSSpecifier& specifier);
+    std::shared_ptr<PSListController> controllerForSpecifier(const PSSpecifierRef& specifier);
 
 protected:
     friend objc::Allocation;

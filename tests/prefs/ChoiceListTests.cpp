@@ -20,7 +20,7 @@ TEST_F(ChoiceListTest, TheSuggestedAlbumsAreListedCheckedAndPickedThroughThePage
     auto shown = prefstest::showPage(configuration);
     auto albumRow = configuration->specifierForID("albumName");
     ASSERT_TRUE(albumRow);
-    auto list = std::dynamic_pointer_cast<PSListItemsController>(configuration->controllerForSpecifier(*albumRow));
+    auto list = std::dynamic_pointer_cast<PSListItemsController>(configuration->controllerForSpecifier(albumRow));
     ASSERT_TRUE(list);
     shown.inner->pushViewController(list, false);
 

@@ -78,7 +78,7 @@ TEST_F(ListControllerAppearanceTest, PushingASubPageAndComingBackKeepsLightConte
     auto shown = prefstest::showPage(root);
     auto link = root->specifierForID("Configuration");
     ASSERT_TRUE(link) << "the configuration link row";
-    shown.inner->pushViewController(root->controllerForSpecifier(*link), true);
+    shown.inner->pushViewController(root->controllerForSpecifier(link), true);
     EXPECT_EQ(application.statusBarStyle(), uikit::UIStatusBarStyleLightContent);
     shown.inner->popViewControllerAnimated(true);
     EXPECT_EQ(application.statusBarStyle(), uikit::UIStatusBarStyleLightContent);

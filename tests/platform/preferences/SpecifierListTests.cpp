@@ -210,7 +210,7 @@ TEST_F(ListPageTest, TheFrameworksOwnStorageUsesTheDefaultsDomain) {
 
 TEST_F(ListPageTest, ALinkRowMakesItsPageWithTheBundleAndTitle) {
     load({foundation::NSDictionary{{"cell", "PSLinkCell"}, {"label", "Next"}, {"detail", "PSListController"}}});
-    auto next = page->controllerForSpecifier(*(*rows)[0]);
+    auto next = page->controllerForSpecifier((*rows)[0]);
     ASSERT_TRUE(next);
     EXPECT_EQ(next->title(), "Next");
     EXPECT_EQ(next->specifier().get(), (*rows)[0].get());

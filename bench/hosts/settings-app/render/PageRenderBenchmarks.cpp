@@ -55,7 +55,7 @@ struct OpenPages {
         inner->pushViewController(root, false);
         top = root;
         if (makers) {
-            auto next = root->controllerForSpecifier(*root->specifierForID("Makers"));
+            auto next = root->controllerForSpecifier(root->specifierForID("Makers"));
             inner->pushViewController(next, false);
             top = next;
         }

@@ -46,7 +46,7 @@ OpenPage PageScreenTest::open(Page page) {
     auto follow = [&](const char* row) {
         auto link = opened.top->specifierForID(row);
         EXPECT_TRUE(link) << "the page has a row " << row;
-        auto next = link ? opened.top->controllerForSpecifier(*link) : nullptr;
+        auto next = link ? opened.top->controllerForSpecifier(link) : nullptr;
         EXPECT_TRUE(next) << row << " opens a page";
         if (!next) return false;
         opened.shown.inner->pushViewController(next, false);
