@@ -4,7 +4,9 @@
 //
 // Each method is a free function taking the receiving library object, and is
 // also registered in the runtime under its selector on ALAssetsLibrary, so
-// any code in the process can call it by name.
+// any code in the process can call it by name. The methods whose callbacks
+// hold the library object after they return take it as an owning pointer;
+// the others borrow it for the call.
 #pragma once
 
 #include "platform/assets/AssetsLibrary.h"
@@ -37,10 +39,9 @@ inline constexpr const char* kErrorDomain = "LIB_ALAssetsLibrary_CustomPhotoAlbu
 
 // The write-result callback of a save: on an error, hands it to `failure`;
 // otherwise goes on to add the new asset to the album.
-assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(ALAssetsLibrary& self,
-                                                                              std::string albumName,
-                                                                              CompletionBlock completion,
-                                                                              FailureBlock failure);
+assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(
+    const std::shared_ptr<ALAssetsLibrary>& self, std::string albumName, CompletionBlock completion,
+    FailureBlock failure);
 // The add-result callback: adds the delivered asset to `group`.
 assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(ALAssetsLibrary& self,
                                                                                ALAssetsGroupRef group,
@@ -48,17 +49,17 @@ assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(A
                                                                                CompletionBlock completion,
                                                                                FailureBlock failure);
 
-void saveImage(ALAssetsLibrary& self, uikit::UIImageRef image, std::string albumName, CompletionBlock completion,
-               FailureBlock failure);
-void saveVideo(ALAssetsLibrary& self, NSURLRef videoURL, std::string albumName, CompletionBlock completion,
-               FailureBlock failure);
-void saveImageData(ALAssetsLibrary& self, NSDataRef imageData, std::string albumName,
+void saveImage(const std::shared_ptr<ALAssetsLibrary>& self, uikit::UIImageRef image, std::string albumName,
+               CompletionBlock completion, FailureBlock failure);
+void saveVideo(const std::shared_ptr<ALAssetsLibrary>& self, NSURLRef videoURL, std::string albumName,
+               CompletionBlock completion, FailureBlock failure);
+void saveImageData(const std::shared_ptr<ALAssetsLibrary>& self, NSDataRef imageData, std::string albumName,
                    std::optional<NSDictionary> metadata, CompletionBlock completion, FailureBlock failure);
 // The album stage: adds the asset to the first user album of that name, or to
 // one it creates. A creation answered with no group (another save made the
 // album meanwhile) is followed by one more look-up before the category error.
-void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName, CompletionBlock completion,
-                 FailureBlock failure);
+void addAssetURL(const std::shared_ptr<ALAssetsLibrary>& self, NSURLRef assetURL, std::string albumName,
+                 CompletionBlock completion, FailureBlock failure);
 void loadImagesFromAlbum(ALAssetsLibrary& self, std::string albumName, LoadCompletionBlock completion);
 
 // The selectors under which the runtime knows the category's methods.

@@ -60,10 +60,8 @@ assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(A
     };
 }
 
-void addAssetURL(ALAssetsLibrary& self, NSURLRef assetURL, std::string albumName, CompletionBlock completion,
-                 FailureBlock failure) {
-    std::shared_ptr<ALAssetsLibrary> library = strongLibrary(self);
-    if (!library) return;
+void addAssetURL(const std::shared_ptr<ALAssetsLibrary>& library, NSURLRef assetURL, std::string albumName,
+                 CompletionBlock completion, FailureBlock failure) {
     // 1. One flag per call, shared by every invocation of this call's group
     //    callback; the library calls that callback one call at a time.
     auto albumWasFound = std::make_shared<bool>(false);

@@ -6,13 +6,12 @@
 
 namespace CustomPhotoAlbum {
 
-assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(ALAssetsLibrary& self,
-                                                                              std::string albumName,
-                                                                              CompletionBlock completion,
-                                                                              FailureBlock failure) {
+assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(
+    const std::shared_ptr<ALAssetsLibrary>& self, std::string albumName, CompletionBlock completion,
+    FailureBlock failure) {
     // All four captures are strong: the library object lives as long as the
     // library holds this callback, so the caller may drop it at once.
-    return [failure = std::move(failure), library = strongLibrary(self), albumName = std::move(albumName),
+    return [failure = std::move(failure), library = self, albumName = std::move(albumName),
             completion = std::move(completion)](NSURLRef assetURL, NSErrorRef error) {
         // 1. A failed write goes to the failure callback unchanged, and stops.
         if (error) {
@@ -20,12 +19,12 @@ assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(ALA
             return;
         }
         // 2. Otherwise the album stage, with the URL the library reported.
-        if (library) addAssetURL(*library, assetURL, albumName, completion, failure);
+        addAssetURL(library, assetURL, albumName, completion, failure);
     };
 }
 
-void saveImage(ALAssetsLibrary& self, uikit::UIImageRef image, std::string albumName, CompletionBlock completion,
-               FailureBlock failure) {
+void saveImage(const std::shared_ptr<ALAssetsLibrary>& self, uikit::UIImageRef image, std::string albumName,
+               CompletionBlock completion, FailureBlock failure) {
     // 1. Encode as PNG (drawn upright).
     NSDataRef pngData = uikit::UIImagePNGRepresentation(image.get());
     // 2. The metadata of the save is what the PNG itself carries.
@@ -36,21 +35,21 @@ void saveImage(ALAssetsLibrary& self, uikit::UIImageRef image, std::string album
     // PNG data the write is made all the same; the library answers it.
     auto writeResult = _resultBlockOfAddingToAlbum(self, std::move(albumName), std::move(completion),
                                                    std::move(failure));
-    self.writeImageDataToSavedPhotosAlbum(std::move(pngData), std::move(metadata), std::move(writeResult));
+    self->writeImageDataToSavedPhotosAlbum(std::move(pngData), std::move(metadata), std::move(writeResult));
 }
 
-void saveVideo(ALAssetsLibrary& self, NSURLRef videoURL, std::string albumName, CompletionBlock completion,
-               FailureBlock failure) {
+void saveVideo(const std::shared_ptr<ALAssetsLibrary>& self, NSURLRef videoURL, std::string albumName,
+               CompletionBlock completion, FailureBlock failure) {
     auto writeResult = _resultBlockOfAddingToAlbum(self, std::move(albumName), std::move(completion),
                                                    std::move(failure));
-    self.writeVideoAtPathToSavedPhotosAlbum(std::move(videoURL), std::move(writeResult));
+    self->writeVideoAtPathToSavedPhotosAlbum(std::move(videoURL), std::move(writeResult));
 }
 
-void saveImageData(ALAssetsLibrary& self, NSDataRef imageData, std::string albumName,
+void saveImageData(const std::shared_ptr<ALAssetsLibrary>& self, NSDataRef imageData, std::string albumName,
                    std::optional<NSDictionary> metadata, CompletionBlock completion, FailureBlock failure) {
     auto writeResult = _resultBlockOfAddingToAlbum(self, std::move(albumName), std::move(completion),
                                                    std::move(failure));
-    self.writeImageDataToSavedPhotosAlbum(std::move(imageData), std::move(metadata), std::move(writeResult));
+    self->writeImageDataToSavedPhotosAlbum(std::move(imageData), std::move(metadata), std::move(writeResult));
 }
 
 }  // namespace CustomPhotoAlbum

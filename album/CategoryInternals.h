@@ -10,13 +10,6 @@
 
 namespace CustomPhotoAlbum {
 
-// A strong reference to the receiving library object. Library objects are
-// always owned through shared_ptr; one that is not yields nothing, and the
-// stages that need it then do nothing rather than touch a dangling object.
-inline std::shared_ptr<ALAssetsLibrary> strongLibrary(ALAssetsLibrary& self) {
-    return std::static_pointer_cast<ALAssetsLibrary>(self.retain());
-}
-
 // The group's display name, absent on the final call of an enumeration.
 inline std::optional<std::string> groupName(const ALAssetsGroupRef& group) {
     if (!group) return std::nullopt;

@@ -20,7 +20,12 @@ namespace {
 // its list.
 class FuzzedPage : public preferences::PSListController {
 public:
+    static std::shared_ptr<FuzzedPage> create() { return objc::make<FuzzedPage>(); }
     void setRows(preferences::SpecifierList rows) { _specifiers = std::move(rows); }
+
+protected:
+    friend objc::Allocation;
+    FuzzedPage() = default;
 };
 
 // Every key of every dictionary entry must reach its row; entries that are
@@ -70,7 +75,7 @@ void installBundleWithoutExecutable() {
 Finding feedSpecifierList(Input bytes) {
     auto list = foundation::parsePropertyList(asText(bytes));
     if (!list) return std::nullopt;
-    auto page = std::make_shared<FuzzedPage>();
+    auto page = FuzzedPage::create();
     auto loaded = preferences::specifiersFromPlist(list.value(), page, "Fuzzed");
     if (Finding finding = checkRows(list.value(), loaded.specifiers)) return finding;
     page->setRows(loaded.specifiers);

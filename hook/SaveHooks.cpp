@@ -108,12 +108,12 @@ void divertImageToAlbum(uikit::UIImageRef image) {
     // The library object lives on in the album saver's pending callbacks; this
     // function keeps no reference once the save has started.
     std::shared_ptr<assets::ALAssetsLibrary> library = makeLibrary();
-    CustomPhotoAlbum::saveImage(*library, std::move(image), *albumName(), &albumSaveSucceeded, &albumSaveFailed);
+    CustomPhotoAlbum::saveImage(library, std::move(image), *albumName(), &albumSaveSucceeded, &albumSaveFailed);
 }
 
 void divertVideoToAlbum(const std::string& devicePath) {
     std::shared_ptr<assets::ALAssetsLibrary> library = makeLibrary();
-    CustomPhotoAlbum::saveVideo(*library, foundation::NSURL::fileURLWithPath(devicePath), *albumName(),
+    CustomPhotoAlbum::saveVideo(library, foundation::NSURL::fileURLWithPath(devicePath), *albumName(),
                                 &albumSaveSucceeded, &albumSaveFailed);
 }
 

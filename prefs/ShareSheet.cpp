@@ -7,8 +7,7 @@ namespace snapfold::prefs {
 
 void addShareButton(uikit::UIViewController& page) {
     page.navigationItem().setRightBarButtonItem(
-        uikit::UIBarButtonItem::initWithBarButtonSystemItem(uikit::UIBarButtonSystemItemCompose, page.retain(),
-                                                            "tweetSupport:"));
+        uikit::UIBarButtonItem::create(uikit::UIBarButtonSystemItemCompose, page.retain(), "tweetSupport:"));
 }
 
 void presentShareSheet(uikit::UIViewController& page) {

@@ -52,7 +52,7 @@ objc::Class SnapfoldListController::objcClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass(
             "SnapfoldListController", VeltronaSnapfoldListController::objcClass(),
-            [](objc::Class isa) { return std::make_shared<SnapfoldListController>(isa); });
+            [](objc::Class isa) { return objc::make<SnapfoldListController>(isa); });
         objc::class_addMethod(made, kIncreaseAlpha, &increaseAlphaImp);
         objc::class_addMethod(made, kTweetSupport, &tweetSupportImp);
         objc::class_addMethod(made, kEmailVeltrona, &emailVeltronaImp);
@@ -60,6 +60,8 @@ objc::Class SnapfoldListController::objcClass() {
     }();
     return cls;
 }
+
+std::shared_ptr<SnapfoldListController> SnapfoldListController::create() { return objc::make<SnapfoldListController>(); }
 
 std::string SnapfoldListController::supportRecipient() { return std::string("Veltrona <") + SNAPFOLD_SUPPORT_ADDRESS + ">"; }
 
@@ -79,7 +81,7 @@ void SnapfoldListController::viewDidLoad() {
     auto logo = uikit::imageWithRenderingMode(uikit::UIImage::initWithContentsOfFile(kTitleLogoPath),
                                               uikit::UIImageRenderingModeAlwaysTemplate);
     // 2. Its image view becomes the title view (the navigation item owns it).
-    navigationItem().setTitleView(uikit::UIImageView::initWithImage(std::move(logo)));
+    navigationItem().setTitleView(uikit::UIImageView::create(std::move(logo)));
     // 3. Invisible until the fade.
     navigationItem().titleView()->setAlpha(0.0);
     // 4. The framework's own viewDidLoad.
@@ -99,8 +101,8 @@ void SnapfoldListController::tweetSupport(objc::Object*) { snapfold::prefs::pres
 
 uikit::UIViewRef SnapfoldListController::tableViewViewForHeaderInSection(uikit::UITableView&, long section) {
     // Made anew at every request; the table owns what it is given.
-    if (section == 0) return std::make_shared<VeltronaSnapfoldCustomHeaderView>()->init();
-    if (section == 4) return std::make_shared<VeltronaSnapfoldLogoTableCell>()->init();
+    if (section == 0) return VeltronaSnapfoldCustomHeaderView::create();
+    if (section == 4) return VeltronaSnapfoldLogoTableCell::create();
     return nullptr;
 }
 
@@ -122,7 +124,7 @@ void SnapfoldListController::emailVeltrona() {
         return;
     }
     // 1 to 3. Composer, subject, recipient.
-    auto composer = std::make_shared<messageui::MFMailComposeViewController>();
+    auto composer = messageui::MFMailComposeViewController::create();
     composer->setSubject(kMailSubject);
     composer->setToRecipients({supportRecipient()});
     // 4 and 5. The device line, after two empty lines for the user's words.

@@ -10,7 +10,7 @@ class SnapfoldListController : public VeltronaSnapfoldListController,
                                public messageui::MFMailComposeViewControllerDelegate {
 public:
     static objc::Class objcClass();
-    explicit SnapfoldListController(objc::Class isa = objcClass()) : VeltronaSnapfoldListController(isa) {}
+    static std::shared_ptr<SnapfoldListController> create();
 
     static constexpr const char* kSpecifierListName = "Snapfold";
     static constexpr const char* kTitleLogoPath = "/Library/PreferenceBundles/Snapfold.bundle/headerLogo.png";
@@ -33,4 +33,8 @@ public:
     void emailVeltrona();
     void mailComposeControllerDidFinishWithResult(messageui::MFMailComposeViewController& controller, long result,
                                                   foundation::NSErrorRef error) override;
+
+protected:
+    friend objc::Allocation;
+    explicit SnapfoldListController(objc::Class isa = objcClass()) : VeltronaSnapfoldListController(isa) {}
 };

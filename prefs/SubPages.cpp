@@ -17,7 +17,7 @@ void tweetSupportImp(objc::id self, objc::SEL, objc::id sender) {
 template <typename Page>
 objc::Class registerSubPage(const char* name) {
     objc::Class made = objc::objc_registerClass(name, VeltronaSnapfoldListController::objcClass(),
-                                                [](objc::Class isa) { return std::make_shared<Page>(isa); });
+                                                [](objc::Class isa) { return objc::make<Page>(isa); });
     objc::class_addMethod(made, kTweetSupport, &tweetSupportImp<Page>);
     return made;
 }
@@ -28,6 +28,10 @@ objc::Class VeltronaSnapfoldConfigurationListController::objcClass() {
     static objc::Class cls =
         registerSubPage<VeltronaSnapfoldConfigurationListController>("VeltronaSnapfoldConfigurationListController");
     return cls;
+}
+
+std::shared_ptr<VeltronaSnapfoldConfigurationListController> VeltronaSnapfoldConfigurationListController::create() {
+    return objc::make<VeltronaSnapfoldConfigurationListController>();
 }
 
 preferences::SpecifierList VeltronaSnapfoldConfigurationListController::specifiers() {
@@ -48,6 +52,10 @@ void VeltronaSnapfoldConfigurationListController::tweetSupport(objc::Object*) {
 objc::Class VeltronaSnapfoldMakersListController::objcClass() {
     static objc::Class cls = registerSubPage<VeltronaSnapfoldMakersListController>("VeltronaSnapfoldMakersListController");
     return cls;
+}
+
+std::shared_ptr<VeltronaSnapfoldMakersListController> VeltronaSnapfoldMakersListController::create() {
+    return objc::make<VeltronaSnapfoldMakersListController>();
 }
 
 preferences::SpecifierList VeltronaSnapfoldMakersListController::specifiers() {

@@ -7,8 +7,7 @@
 class VeltronaSnapfoldConfigurationListController : public VeltronaSnapfoldListController {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldConfigurationListController(objc::Class isa = objcClass())
-        : VeltronaSnapfoldListController(isa) {}
+    static std::shared_ptr<VeltronaSnapfoldConfigurationListController> create();
 
     static constexpr const char* kSpecifierListName = "SnapfoldConfiguration";
     static constexpr const char* kTitleKey = "CONFIGURATION";
@@ -17,4 +16,9 @@ public:
     preferences::SpecifierList specifiers() override;
     void loadView() override;
     void tweetSupport(objc::Object* sender);
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldConfigurationListController(objc::Class isa = objcClass())
+        : VeltronaSnapfoldListController(isa) {}
 };

@@ -70,8 +70,12 @@ void writeSetting(const fs::path& file, const std::string& key, foundation::Plis
 objc::Class VeltronaSnapfoldListController::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldListController", preferences::PSListController::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldListController>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldListController>(isa); });
     return cls;
+}
+
+std::shared_ptr<VeltronaSnapfoldListController> VeltronaSnapfoldListController::create() {
+    return objc::make<VeltronaSnapfoldListController>();
 }
 
 uikit::UIColorRef VeltronaSnapfoldListController::barTintColor() {

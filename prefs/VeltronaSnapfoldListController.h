@@ -12,7 +12,7 @@
 class VeltronaSnapfoldListController : public preferences::PSListController {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldListController(objc::Class isa = objcClass()) : preferences::PSListController(isa) {}
+    static std::shared_ptr<VeltronaSnapfoldListController> create();
 
     // The rows of a specifier list, loaded with the page as target and
     // localized by the shared localizer. The caller keeps them as its rows.
@@ -41,6 +41,10 @@ public:
     static uikit::UIColorRef barTintColor();
     static uikit::UIColorRef switchOnTintColor();
     static uikit::UIColorRef rowTitleColor();
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldListController(objc::Class isa = objcClass()) : preferences::PSListController(isa) {}
 
 private:
     // The navigation bar this page styles: on systems with Core Foundation

@@ -17,7 +17,7 @@ objc::Class VeltronaSnapfoldLocalizer::objcClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass(
             "VeltronaSnapfoldLocalizer", objc::rootClass(),
-            [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldLocalizer>(isa); });
+            [](objc::Class isa) { return objc::make<VeltronaSnapfoldLocalizer>(isa); });
         objc::class_addMethod(made->metaClass(), kSharedLocalizer, &sharedLocalizerImp);
         return made;
     }();
@@ -30,7 +30,7 @@ std::shared_ptr<VeltronaSnapfoldLocalizer> VeltronaSnapfoldLocalizer::sharedLoca
     static std::shared_ptr<VeltronaSnapfoldLocalizer>* slot = nullptr;
     std::call_once(once, [receiver] {
         auto made = std::dynamic_pointer_cast<VeltronaSnapfoldLocalizer>(objc::allocInit(receiver ? receiver : objcClass()));
-        if (!made) made = std::make_shared<VeltronaSnapfoldLocalizer>();
+        if (!made) made = objc::make<VeltronaSnapfoldLocalizer>();
         slot = new std::shared_ptr<VeltronaSnapfoldLocalizer>(std::move(made));
     });
     return *slot;

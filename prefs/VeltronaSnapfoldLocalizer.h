@@ -20,8 +20,6 @@ public:
     // call answers that one instance, which is never freed.
     static std::shared_ptr<VeltronaSnapfoldLocalizer> sharedLocalizer(objc::Class receiver = objcClass());
 
-    explicit VeltronaSnapfoldLocalizer(objc::Class isa = objcClass()) : objc::Object(isa) {}
-
     // The settings bundle, opened by its install path at every call; nothing
     // when it is not installed.
     foundation::NSBundleRef localizationBundle() const;
@@ -41,4 +39,8 @@ public:
     preferences::SpecifierList localizedSpecifiersForSpecifiers(const preferences::SpecifierList& specifiers) const {
         return localizedSpecifiersForSpecifiers(specifiers, std::nullopt);
     }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldLocalizer(objc::Class isa = objcClass()) : objc::Object(isa) {}
 };

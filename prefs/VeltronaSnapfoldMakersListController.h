@@ -8,7 +8,7 @@
 class VeltronaSnapfoldMakersListController : public VeltronaSnapfoldListController {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldMakersListController(objc::Class isa = objcClass()) : VeltronaSnapfoldListController(isa) {}
+    static std::shared_ptr<VeltronaSnapfoldMakersListController> create();
 
     static constexpr const char* kSpecifierListName = "SnapfoldMakers";
     static constexpr const char* kTitleKey = "MAKERS";
@@ -17,4 +17,8 @@ public:
     preferences::SpecifierList specifiers() override;
     void loadView() override;
     void tweetSupport(objc::Object* sender);
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldMakersListController(objc::Class isa = objcClass()) : VeltronaSnapfoldListController(isa) {}
 };

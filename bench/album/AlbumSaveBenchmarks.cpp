@@ -60,7 +60,7 @@ bool saveAndWait(const uikit::UIImageRef& image, const fs::path& deviceRoot = {}
                                       : assets::ALAssetsLibrary::createForDeviceRoot(deviceRoot);
     auto outcome = std::make_shared<std::promise<bool>>();
     CustomPhotoAlbum::saveImage(
-        *library, image, kAlbum, [outcome](foundation::NSURLRef, foundation::NSErrorRef) { outcome->set_value(true); },
+        library, image, kAlbum, [outcome](foundation::NSURLRef, foundation::NSErrorRef) { outcome->set_value(true); },
         [outcome](foundation::NSErrorRef) { outcome->set_value(false); });
     return outcome->get_future().get();
 }

@@ -87,7 +87,7 @@ void BM_AddExistingAssetToNamedAlbum(benchmark::State& state) {
     auto library = ALAssetsLibrary::createForDeviceRoot(albumLibrary.store->deviceRoot());
     std::vector<NSURLRef> urls;
     for (const auto& photo : albumLibrary.photos)
-        urls.push_back(ALAsset(albumLibrary.store, std::make_shared<const AssetRecord>(photo)).assetURL());
+        urls.push_back(ALAsset::create(albumLibrary.store, std::make_shared<const AssetRecord>(photo))->assetURL());
     std::size_t next = 0;
     for (auto _ : state) {
         if (next == urls.size()) {

@@ -34,7 +34,7 @@ void prepareDevice() {
 void BM_OpenRootPage(benchmark::State& state) {
     prepareDevice();
     for (auto _ : state) {
-        auto page = std::make_shared<SnapfoldListController>();
+        auto page = SnapfoldListController::create();
         page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
         auto table = page->table();
         auto sections = page->sections();
@@ -48,7 +48,7 @@ BENCHMARK(BM_OpenRootPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->Repor
 
 void BM_RowChange(benchmark::State& state) {
     prepareDevice();
-    auto page = std::make_shared<SnapfoldListController>();
+    auto page = SnapfoldListController::create();
     page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     page->specifiers();
     auto row = page->specifierForID("albumName");

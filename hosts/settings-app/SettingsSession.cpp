@@ -29,10 +29,10 @@ std::string describeBar(uikit::UINavigationBar& bar) {
 }  // namespace
 
 SettingsSession::SettingsSession()
-    : outer_(std::make_shared<uikit::UINavigationController>()), inner_(std::make_shared<uikit::UINavigationController>()) {
+    : outer_(uikit::UINavigationController::create()), inner_(uikit::UINavigationController::create()) {
     // The app's own first page, then the navigation controller that holds
     // the bundle's pages.
-    auto settingsList = std::make_shared<uikit::UIViewController>();
+    auto settingsList = uikit::UIViewController::create();
     settingsList->setTitle("Settings");
     outer_->pushViewController(settingsList, false);
     outer_->pushViewController(inner_, false);
@@ -74,7 +74,7 @@ bool SettingsSession::pushLink(std::string_view row, std::string& message) {
 
 bool SettingsSession::pushRow(const preferences::PSSpecifierRef& row, std::string& message) {
     auto* page = topPage();
-    auto next = page && row ? page->controllerForSpecifier(*row) : nullptr;
+    auto next = page && row ? page->controllerForSpecifier(row) : nullptr;
     if (!next) {
         message = "the row \"" + (row ? row->name().value_or("") : std::string()) + "\" opens no page";
         return false;

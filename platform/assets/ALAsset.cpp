@@ -46,6 +46,14 @@ ALAsset::ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId)
 ALAsset::ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
     : objc::Object(assetClass()), store_(std::move(store)), assetId_(record ? record->id : 0), record_(std::move(record)) {}
 
+std::shared_ptr<ALAsset> ALAsset::create(std::shared_ptr<PhotoStore> store, std::int64_t assetId) {
+    return objc::make<ALAsset>(std::move(store), assetId);
+}
+
+std::shared_ptr<ALAsset> ALAsset::create(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record) {
+    return objc::make<ALAsset>(std::move(store), std::move(record));
+}
+
 std::optional<foundation::PlistValue> ALAsset::valueForProperty(std::string_view property) const {
     if (!record_) return std::nullopt;
     if (property == ALAssetPropertyType)
@@ -60,7 +68,7 @@ std::optional<foundation::PlistValue> ALAsset::valueForProperty(std::string_view
 
 std::shared_ptr<ALAssetRepresentation> ALAsset::defaultRepresentation() const {
     if (!record_) return nullptr;
-    return std::make_shared<ALAssetRepresentation>(store_, record_);
+    return ALAssetRepresentation::create(store_, record_);
 }
 
 NSURLRef ALAsset::assetURL() const {
@@ -81,6 +89,16 @@ ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store, 
 ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
     : objc::Object(representationClass()), store_(std::move(store)), assetId_(record ? record->id : 0),
       record_(std::move(record)) {}
+
+std::shared_ptr<ALAssetRepresentation> ALAssetRepresentation::create(std::shared_ptr<PhotoStore> store,
+                                                                     std::int64_t assetId) {
+    return objc::make<ALAssetRepresentation>(std::move(store), assetId);
+}
+
+std::shared_ptr<ALAssetRepresentation> ALAssetRepresentation::create(std::shared_ptr<PhotoStore> store,
+                                                                     std::shared_ptr<const AssetRecord> record) {
+    return objc::make<ALAssetRepresentation>(std::move(store), std::move(record));
+}
 
 imageio::CGImageRef ALAssetRepresentation::fullResolutionImage() const {
     if (!record_ || !store_ || record_->kind != AssetKind::Photo) return nullptr;

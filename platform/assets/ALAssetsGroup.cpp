@@ -45,6 +45,15 @@ ALAssetsGroup::ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t gro
 ALAssetsGroup::ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record)
     : objc::Object(groupClass()), store_(std::move(store)), groupId_(record ? record->id : 0), record_(std::move(record)) {}
 
+std::shared_ptr<ALAssetsGroup> ALAssetsGroup::create(std::shared_ptr<PhotoStore> store, std::int64_t groupId) {
+    return objc::make<ALAssetsGroup>(std::move(store), groupId);
+}
+
+std::shared_ptr<ALAssetsGroup> ALAssetsGroup::create(std::shared_ptr<PhotoStore> store,
+                                                     std::shared_ptr<const GroupRecord> record) {
+    return objc::make<ALAssetsGroup>(std::move(store), std::move(record));
+}
+
 std::optional<foundation::PlistValue> ALAssetsGroup::valueForProperty(std::string_view property) const {
     if (!record_) return std::nullopt;
     if (property == ALAssetsGroupPropertyName) return foundation::PlistValue(record_->name);
@@ -80,7 +89,7 @@ void ALAssetsGroup::enumerateAssetsUsingBlock(const ALAssetsGroupEnumerationResu
         if (records) {
             std::uint64_t index = 0;
             for (auto& record : records.value()) {
-                block(std::make_shared<ALAsset>(store_, std::make_shared<const AssetRecord>(std::move(record))), index++,
+                block(ALAsset::create(store_, std::make_shared<const AssetRecord>(std::move(record))), index++,
                       &stop);
                 if (stop) break;
             }

@@ -43,7 +43,7 @@ void addAssetsGroupAlbumImplementation(objc::id self, objc::SEL, std::string nam
 objc::Class ALAssetsLibrary::libraryClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass("ALAssetsLibrary", nullptr, [](objc::Class allocated) {
-            return std::static_pointer_cast<objc::Object>(std::make_shared<ALAssetsLibrary>(allocated));
+            return std::static_pointer_cast<objc::Object>(objc::make<ALAssetsLibrary>(allocated));
         });
         objc::class_addMethod(made, kAddAssetsGroupAlbumWithName, &addAssetsGroupAlbumImplementation);
         return made;
@@ -53,11 +53,11 @@ objc::Class ALAssetsLibrary::libraryClass() {
 
 std::shared_ptr<ALAssetsLibrary> ALAssetsLibrary::create() {
     auto made = std::dynamic_pointer_cast<ALAssetsLibrary>(objc::allocInit(libraryClass()));
-    return made ? made : std::make_shared<ALAssetsLibrary>(libraryClass());
+    return made ? made : objc::make<ALAssetsLibrary>(libraryClass());
 }
 
 std::shared_ptr<ALAssetsLibrary> ALAssetsLibrary::createForDeviceRoot(const std::filesystem::path& deviceRoot) {
-    return std::make_shared<ALAssetsLibrary>(libraryClass(), PhotoStore::shared(deviceRoot));
+    return objc::make<ALAssetsLibrary>(libraryClass(), PhotoStore::shared(deviceRoot));
 }
 
 ALAssetsLibrary::ALAssetsLibrary(objc::Class cls) : ALAssetsLibrary(cls, PhotoStore::sharedForCurrentDevice()) {}
@@ -129,8 +129,7 @@ void ALAssetsLibrary::enumerateGroupsWithTypes(ALAssetsGroupType types,
             bool stop = false;
             for (const auto& record : *all) {
                 if (!(record.type & types)) continue;
-                enumerationBlock(std::make_shared<ALAssetsGroup>(store, std::shared_ptr<const GroupRecord>(all, &record)),
-                                 &stop);
+                enumerationBlock(ALAssetsGroup::create(store, std::shared_ptr<const GroupRecord>(all, &record)), &stop);
                 if (stop) break;
             }
             bool stopAfterEnd = stop;
@@ -154,7 +153,7 @@ void ALAssetsLibrary::assetForURL(NSURLRef assetURL, ALAssetsLibraryAssetForURLR
             // The URL must name the asset's own extension too: a URL that
             // borrows another asset's id with the wrong type names nothing.
             if (record.value() && record.value()->extension == parts->extension)
-                asset = std::make_shared<ALAsset>(store, std::make_shared<const AssetRecord>(std::move(*record.value())));
+                asset = ALAsset::create(store, std::make_shared<const AssetRecord>(std::move(*record.value())));
         }
         if (!resultBlock) return;
         delivery::deliver(std::move(operation),
@@ -178,7 +177,7 @@ void ALAssetsLibrary::addAssetsGroupAlbumWithName(std::string name, ALAssetsLibr
             auto created = store->createAlbumUnlessNameTaken(name);
             if (!created) return deliverFailure(std::move(operation), std::move(failureBlock), writeError(created.error()));
             if (created.value())
-                group = std::make_shared<ALAssetsGroup>(store, std::make_shared<const GroupRecord>(std::move(*created.value())));
+                group = ALAssetsGroup::create(store, std::make_shared<const GroupRecord>(std::move(*created.value())));
         }
         delivery::deliver(std::move(operation), [resultBlock = std::move(resultBlock), group = std::move(group),
                                                  keptLibrary = std::move(keptLibrary)]() mutable {

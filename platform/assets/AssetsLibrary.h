@@ -98,8 +98,6 @@ public:
     // The runtime's class "ALAssetsLibrary", registered on first use (without
     // opening the photo library).
     static objc::Class libraryClass();
-    explicit ALAssetsLibrary(objc::Class cls);
-    ALAssetsLibrary(objc::Class cls, std::shared_ptr<PhotoStore> store);
     ~ALAssetsLibrary() override;
 
     // Waits until every operation started so far in this process has
@@ -141,6 +139,11 @@ public:
 
     const std::shared_ptr<PhotoStore>& store() const { return store_; }
 
+protected:
+    friend objc::Allocation;
+    explicit ALAssetsLibrary(objc::Class cls);
+    ALAssetsLibrary(objc::Class cls, std::shared_ptr<PhotoStore> store);
+
 private:
     std::shared_ptr<PhotoStore> store_;
 };
@@ -148,10 +151,11 @@ private:
 class ALAssetsGroup : public objc::Object {
 public:
     // Reads the group's record from the store now.
-    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
+    static std::shared_ptr<ALAssetsGroup> create(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
     // With the record already read (an enumeration reads every group in one
     // query), so that reading the name or type never touches the database.
-    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record);
+    static std::shared_ptr<ALAssetsGroup> create(std::shared_ptr<PhotoStore> store,
+                                                 std::shared_ptr<const GroupRecord> record);
 
     // ALAssetsGroupPropertyName (string), ALAssetsGroupPropertyType (number),
     // ALAssetsGroupPropertyPersistentID and ALAssetsGroupPropertyURL
@@ -171,6 +175,11 @@ public:
     // "ALAssetsGroup - Name:WhatsApp, Type:Album, Assets count:3"
     std::string description() const override;
 
+protected:
+    friend objc::Allocation;
+    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
+    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record);
+
 private:
     std::shared_ptr<PhotoStore> store_;
     std::int64_t groupId_;
@@ -180,8 +189,9 @@ private:
 class ALAsset : public objc::Object {
 public:
     // Reads the asset's record from the store now.
-    ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
-    ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
+    static std::shared_ptr<ALAsset> create(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    static std::shared_ptr<ALAsset> create(std::shared_ptr<PhotoStore> store,
+                                           std::shared_ptr<const AssetRecord> record);
 
     // ALAssetPropertyType, ALAssetPropertyOrientation (number, the
     // orientation numbering of UIImageOrientation), ALAssetPropertyDate,
@@ -195,6 +205,11 @@ public:
     // "ALAsset - Type:Photo, URLs:assets-library://asset/asset.PNG?id=...&ext=PNG"
     std::string description() const override;
 
+protected:
+    friend objc::Allocation;
+    ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
+
 private:
     std::shared_ptr<PhotoStore> store_;
     std::int64_t assetId_;
@@ -203,8 +218,9 @@ private:
 
 class ALAssetRepresentation : public objc::Object {
 public:
-    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
-    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
+    static std::shared_ptr<ALAssetRepresentation> create(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    static std::shared_ptr<ALAssetRepresentation> create(std::shared_ptr<PhotoStore> store,
+                                                         std::shared_ptr<const AssetRecord> record);
 
     // The stored bitmap scaled to fit the full-screen size (at most 1920
     // pixels on the longer side), unrotated; absent for a video or an
@@ -218,6 +234,11 @@ public:
     NSDictionary metadata() const;
     // The media file's device path ("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG").
     std::string devicePath() const;
+
+protected:
+    friend objc::Allocation;
+    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
 private:
     std::shared_ptr<PhotoStore> store_;

@@ -109,8 +109,12 @@ std::string base64Lines(const foundation::NSData& data) {
 objc::Class MFMailComposeViewController::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "MFMailComposeViewController", uikit::UINavigationController::objcClass(),
-        [](objc::Class isa) { return std::make_shared<MFMailComposeViewController>(isa); });
+        [](objc::Class isa) { return objc::make<MFMailComposeViewController>(isa); });
     return cls;
+}
+
+std::shared_ptr<MFMailComposeViewController> MFMailComposeViewController::create() {
+    return objc::make<MFMailComposeViewController>();
 }
 
 bool MFMailComposeViewController::canSendMail() { return senderAddress().has_value(); }

@@ -47,8 +47,8 @@ public:
     static objc::Class objcClass();
     // True when the device has a mail account to send from.
     static bool canSendMail();
-
-    explicit MFMailComposeViewController(objc::Class isa = objcClass()) : uikit::UINavigationController(isa) {}
+    // `[[MFMailComposeViewController alloc] init]`.
+    static std::shared_ptr<MFMailComposeViewController> create();
 
     void setSubject(std::string subject) { subject_ = std::move(subject); }
     const std::string& subject() const { return subject_; }
@@ -80,6 +80,10 @@ public:
     // written message is answered. Cancelling tells the delegate Cancelled.
     foundation::ErrorOr<std::string> send();
     void cancel();
+
+protected:
+    friend objc::Allocation;
+    explicit MFMailComposeViewController(objc::Class isa = objcClass()) : uikit::UINavigationController(isa) {}
 
 private:
     void finish(long result, foundation::NSErrorRef error);

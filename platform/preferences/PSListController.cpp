@@ -34,13 +34,15 @@ std::optional<std::string> domainFile(const PSSpecifier& specifier) {
 objc::Class PSListController::objcClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass("PSListController", uikit::UIViewController::objcClass(),
-                                                    [](objc::Class isa) { return std::make_shared<PSListController>(isa); });
+                                                    [](objc::Class isa) { return objc::make<PSListController>(isa); });
         objc::class_addMethod(made, kReadPreferenceValue, &readPreferenceValueImp);
         objc::class_addMethod(made, kSetPreferenceValueSpecifier, &setPreferenceValueImp);
         return made;
     }();
     return cls;
 }
+
+std::shared_ptr<PSListController> PSListController::create() { return objc::make<PSListController>(); }
 
 SpecifierList PSListController::specifiers() {
     if (!_specifiers) _specifiers = std::make_shared<SpecifierArray>();
@@ -168,8 +170,8 @@ uikit::UITableViewCellRef PSListController::tableViewCellForRowAtIndexPath(uikit
         if (!cell) foundation::NSLog("Preferences: %@ made no cell; the row gets a plain one", custom->name());
     }
     if (!cell) {
-        cell = std::make_shared<PSTableCell>();
-        cell->initWithStyle(PSTableCell::styleForType(type), PSTableCell::reuseIdentifierForType(type), specifier.get());
+        cell = PSTableCell::create(PSTableCell::styleForType(type), PSTableCell::reuseIdentifierForType(type),
+                                   specifier.get());
     }
     if (!cell->specifier()) cell->setSpecifier(specifier);
     if (cell->control()) cell->control()->applyAppearanceOfContainer(isa());
@@ -239,8 +241,8 @@ bool PSListController::performActionForSpecifier(PSSpecifier& specifier) {
     return uikit::UIApplication::sendAction(specifier.buttonAction(), target ? target.get() : this, &specifier);
 }
 
-std::shared_ptr<PSListController> PSListController::controllerForSpecifier(PSSpecifier& specifier) {
-    objc::Class cls = specifier.detailControllerClass();
+std::shared_ptr<PSListController> PSListController::controllerForSpecifier(const PSSpecifierRef& specifier) {
+    objc::Class cls = specifier ? specifier->detailControllerClass() : nullptr;
     if (!cls) return nullptr;
     auto page = std::dynamic_pointer_cast<PSListController>(objc::allocInit(cls));
     if (!page) {
@@ -249,8 +251,8 @@ std::shared_ptr<PSListController> PSListController::controllerForSpecifier(PSSpe
     }
     page->setBundle(bundle_);
     // A pushed page is titled by the row that opened it until it sets its own title.
-    page->setTitle(specifier.name().value_or(""));
-    page->setSpecifier(std::static_pointer_cast<PSSpecifier>(specifier.retain()));
+    page->setTitle(specifier->name().value_or(""));
+    page->setSpecifier(specifier);
     page->parentController_ = std::static_pointer_cast<PSListController>(retain());
     return page;
 }

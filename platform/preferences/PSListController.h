@@ -22,7 +22,8 @@ namespace preferences {
 class PSListController : public uikit::UIViewController, public uikit::UITableViewDataSource {
 public:
     static objc::Class objcClass();
-    explicit PSListController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
+    // `[[PSListController alloc] init]`.
+    static std::shared_ptr<PSListController> create();
 
     // `specifiers`: asked whenever the rows are needed. The framework's own
     // version answers the slot as it is.
@@ -79,13 +80,16 @@ public:
     // What the framework does for a row: read and store its value through
     // its accessors ("get"/"set", else the two methods above), send its
     // button action to its target, and make the page a link row opens
-    // (which keeps this page as its parent).
+    // (which keeps this page as its parent and holds the row that opened it).
     std::optional<foundation::PlistValue> valueForSpecifier(PSSpecifier& specifier);
     void setValueForSpecifier(std::optional<foundation::PlistValue> value, PSSpecifier& specifier);
     bool performActionForSpecifier(PSSpecifier& specifier);
-    std::shared_ptr<PSListController> controllerForSpecifier(PSSpecifier& specifier);
+    std::shared_ptr<PSListController> controllerForSpecifier(const PSSpecifierRef& specifier);
 
 protected:
+    friend objc::Allocation;
+    explicit PSListController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
+
     // The platform's row list slot: absent until a page loads its rows.
     SpecifierList _specifiers;
 

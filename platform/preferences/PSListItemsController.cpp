@@ -17,9 +17,11 @@ std::string itemTitle(const PSSpecifier& row, const foundation::PlistValue& valu
 objc::Class PSListItemsController::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "PSListItemsController", PSListController::objcClass(),
-        [](objc::Class isa) { return std::make_shared<PSListItemsController>(isa); });
+        [](objc::Class isa) { return objc::make<PSListItemsController>(isa); });
     return cls;
 }
+
+std::shared_ptr<PSListItemsController> PSListItemsController::create() { return objc::make<PSListItemsController>(); }
 
 SpecifierList PSListItemsController::specifiers() {
     if (_specifiers) return _specifiers;

@@ -14,7 +14,8 @@ namespace preferences {
 class PSListItemsController : public PSListController {
 public:
     static objc::Class objcClass();
-    explicit PSListItemsController(objc::Class isa = objcClass()) : PSListController(isa) {}
+    // `[[PSListItemsController alloc] init]`.
+    static std::shared_ptr<PSListItemsController> create();
 
     // One PSListItemCell row per choice of the opening row ("validValues"),
     // in order, titled by the row's `titleDictionary`, which the page that
@@ -39,6 +40,10 @@ public:
 
     // The value an item row stands for, kept under this property.
     static constexpr const char* kItemValueKey = "value";
+
+protected:
+    friend objc::Allocation;
+    explicit PSListItemsController(objc::Class isa = objcClass()) : PSListController(isa) {}
 };
 
 }  // namespace preferences

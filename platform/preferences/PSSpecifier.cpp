@@ -32,12 +32,14 @@ const std::string* titleForValue(const TitleDictionary& titles, const foundation
 
 objc::Class PSSpecifier::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "PSSpecifier", objc::rootClass(), [](objc::Class isa) { return std::make_shared<PSSpecifier>(isa); });
+        "PSSpecifier", objc::rootClass(), [](objc::Class isa) { return objc::make<PSSpecifier>(isa); });
     return cls;
 }
 
+std::shared_ptr<PSSpecifier> PSSpecifier::create() { return objc::make<PSSpecifier>(); }
+
 std::shared_ptr<PSSpecifier> PSSpecifier::preferenceSpecifierNamed(std::optional<std::string> name, long cellType) {
-    auto specifier = std::make_shared<PSSpecifier>();
+    auto specifier = create();
     specifier->name_ = std::move(name);
     specifier->cellType_ = cellType;
     return specifier;

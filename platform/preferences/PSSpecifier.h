@@ -50,8 +50,8 @@ public:
     static objc::Class objcClass();
     // A specifier named `name`, of the given cell type, with no properties.
     static std::shared_ptr<PSSpecifier> preferenceSpecifierNamed(std::optional<std::string> name, long cellType);
-
-    explicit PSSpecifier(objc::Class isa = objcClass()) : objc::Object(isa) {}
+    // `[[PSSpecifier alloc] init]`: a group row without a name or properties.
+    static std::shared_ptr<PSSpecifier> create();
 
     // Every key of the row's entry in its specifier list, as loaded.
     const foundation::NSDictionary& properties() const { return properties_; }
@@ -104,6 +104,10 @@ public:
                    const std::optional<std::vector<std::string>>& shortTitles);
 
     std::string description() const override;
+
+protected:
+    friend objc::Allocation;
+    explicit PSSpecifier(objc::Class isa = objcClass()) : objc::Object(isa) {}
 
 private:
     foundation::NSDictionary properties_;

@@ -17,16 +17,20 @@ std::shared_ptr<objc::Object> initWithStyleReuseIdentifierSpecifierImp(objc::id 
 objc::Class PSTableCell::objcClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass("PSTableCell", uikit::UITableViewCell::objcClass(),
-                                                    [](objc::Class isa) { return std::make_shared<PSTableCell>(isa); });
+                                                    [](objc::Class isa) { return objc::make<PSTableCell>(isa); });
         objc::class_addMethod(made, kInitWithStyleReuseIdentifierSpecifier, &initWithStyleReuseIdentifierSpecifierImp);
         return made;
     }();
     return cls;
 }
 
+std::shared_ptr<PSTableCell> PSTableCell::create(long style, std::string reuseIdentifier, PSSpecifier* specifier) {
+    return objc::make<PSTableCell>()->initWithStyle(style, std::move(reuseIdentifier), specifier);
+}
+
 std::shared_ptr<PSTableCell> PSTableCell::initWithStyle(long style, std::string reuseIdentifier,
                                                         PSSpecifier* specifier) {
-    if (!uikit::UITableViewCell::initWithStyle(style, std::move(reuseIdentifier))) return nullptr;
+    uikit::UITableViewCell::initWithStyle(style, std::move(reuseIdentifier));
     if (specifier) {
         specifier_ = std::static_pointer_cast<PSSpecifier>(specifier->retain());
         refreshCellContentsWithSpecifier(specifier);

@@ -16,7 +16,8 @@ namespace preferences {
 class PSTableCell : public uikit::UITableViewCell {
 public:
     static objc::Class objcClass();
-    explicit PSTableCell(objc::Class isa = objcClass()) : uikit::UITableViewCell(isa) {}
+    // `[[PSTableCell alloc] initWithStyle:style reuseIdentifier:reuseIdentifier specifier:specifier]`.
+    static std::shared_ptr<PSTableCell> create(long style, std::string reuseIdentifier, PSSpecifier* specifier);
 
     using uikit::UITableViewCell::initWithStyle;
     // `initWithStyle:reuseIdentifier:specifier:`: how the framework makes a
@@ -47,6 +48,10 @@ public:
     // The framework's own selector of a row's cell type.
     static std::string reuseIdentifierForType(long type);
     static long styleForType(long type);
+
+protected:
+    friend objc::Allocation;
+    explicit PSTableCell(objc::Class isa = objcClass()) : uikit::UITableViewCell(isa) {}
 
 private:
     std::weak_ptr<PSSpecifier> specifier_;

@@ -22,10 +22,10 @@ public:
     static objc::Class objcClass() {
         static objc::Class cls = objc::objc_registerClass(
             "PLCustomListController", PSListController::objcClass(),
-            [](objc::Class isa) { return std::make_shared<PLCustomListController>(isa); });
+            [](objc::Class isa) { return objc::make<PLCustomListController>(isa); });
         return cls;
     }
-    explicit PLCustomListController(objc::Class isa = objcClass()) : PSListController(isa) {}
+    static std::shared_ptr<PLCustomListController> create() { return objc::make<PLCustomListController>(); }
 
     void setList(foundation::NSDictionary list, std::string name) {
         list_ = std::move(list);
@@ -39,6 +39,10 @@ public:
         }
         return _specifiers;
     }
+
+protected:
+    friend objc::Allocation;
+    explicit PLCustomListController(objc::Class isa = objcClass()) : PSListController(isa) {}
 
 private:
     foundation::NSDictionary list_;
@@ -131,7 +135,7 @@ std::vector<PreferenceLoaderEntry> preferenceLoaderEntries() {
 
 PSListControllerRef openPreferenceLoaderEntry(const PreferenceLoaderEntry& entry) {
     if (!entry.bundlePath) {
-        auto page = std::make_shared<PLCustomListController>();
+        auto page = PLCustomListController::create();
         page->setList(entry.list, fs::path(entry.file).stem().string());
         page->setSpecifier(entry.specifier);
         page->setTitle(entry.label);

@@ -17,7 +17,7 @@ std::optional<std::vector<std::string>> stringArray(const foundation::PlistValue
 
 PSSpecifierRef specifierFromEntry(const foundation::NSDictionary& entry, const std::shared_ptr<objc::Object>& target,
                                   std::string_view listName, bool resolveClasses) {
-    auto specifier = std::make_shared<PSSpecifier>();
+    auto specifier = PSSpecifier::create();
     for (const auto& [key, value] : entry) specifier->setProperty(value, key);
 
     if (auto cell = specifier->stringPropertyForKey("cell")) {

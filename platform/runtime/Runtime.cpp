@@ -27,6 +27,9 @@ SelectorTable& selectors() {
 struct ClassRegistry {
     std::shared_mutex mutex;
     std::unordered_map<std::string, Class> byName;
+    // Owns every class object ever registered, also one removed from byName
+    // by a test, so that a Class stays valid for the life of the process.
+    std::vector<std::shared_ptr<ClassObject>> owned;
 };
 
 ClassRegistry& registry() {
@@ -111,7 +114,7 @@ std::shared_ptr<Object> ClassObject::allocateInstance() {
     for (ClassObject* cls = this; cls; cls = cls->superclass_) {
         if (cls->allocator_) return cls->allocator_(this);
     }
-    return std::make_shared<Object>(this);
+    return make<Object>(this);
 }
 
 void ClassObject::setAllocator(Allocator allocator) { allocator_ = std::move(allocator); }
@@ -150,14 +153,17 @@ Class objc_registerClass(std::string_view name, Class superclass, ClassObject::A
     auto it = reg.byName.find(std::string(name));
     if (it != reg.byName.end()) return it->second;
     Class superMeta = superclass ? superclass->metaClass() : nullptr;
-    // Class objects are never freed: a Class stays valid for the process's life.
-    auto* meta = new ClassObject(std::string(name), superMeta, true, nullptr);
-    meta->meta_ = meta;
-    meta->setIsa(meta);
-    auto* cls = new ClassObject(std::string(name), superclass, false, meta);
+    // Class objects are never freed: the registry, which is never destroyed
+    // either, owns them, so a Class stays valid for the process's life.
+    std::shared_ptr<ClassObject> meta(new ClassObject(std::string(name), superMeta, true, nullptr));
+    meta->meta_ = meta.get();
+    meta->setIsa(meta.get());
+    std::shared_ptr<ClassObject> cls(new ClassObject(std::string(name), superclass, false, meta.get()));
     cls->allocator_ = std::move(allocator);
-    reg.byName.emplace(std::string(name), cls);
-    return cls;
+    reg.owned.push_back(meta);
+    reg.owned.push_back(cls);
+    reg.byName.emplace(std::string(name), cls.get());
+    return cls.get();
 }
 
 void objc_unregisterClassForTesting(std::string_view name) {

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace objc {
 
@@ -52,12 +53,33 @@ struct Method {
     SuperTrampolineFactory makeSuperTrampoline;
 };
 
+// The way into the constructors of runtime objects, which are all protected:
+// a class lets it in with `friend objc::Allocation;`, and only `make` below can
+// use it. So an object cannot be built on the stack, as a member or with a
+// bare `new`: it comes into being already owned by a std::shared_ptr.
+class Allocation {
+    template <typename T, typename... Args>
+    friend std::shared_ptr<T> make(Args&&... args);
+
+    template <typename T, typename... Args>
+    static T* construct(Args&&... args) {
+        return new T(std::forward<Args>(args)...);
+    }
+};
+
+// Constructs a runtime object and hands it at once to the std::shared_ptr that
+// owns it. Each class's `create` and the allocators registered with classes
+// (the runtime's `alloc`) make their objects through it.
+template <typename T, typename... Args>
+std::shared_ptr<T> make(Args&&... args) {
+    return std::shared_ptr<T>(Allocation::construct<T>(std::forward<Args>(args)...));
+}
+
 // Base of every object that the runtime can message. Objects are owned through
 // std::shared_ptr, the runtime's retain; a raw `id` is a borrowed reference
 // that lives for the length of a call.
 class Object : public std::enable_shared_from_this<Object> {
 public:
-    explicit Object(Class isa) : isa_(isa) {}
     virtual ~Object() = default;
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
@@ -69,18 +91,23 @@ public:
     virtual bool respondsToSelector(SEL selector) const;
     virtual std::string description() const;
 
-    // A strong reference to an object created through shared_ptr; empty for an
-    // object that is not (class objects live for the whole process).
-    std::shared_ptr<Object> retain() { return weak_from_this().lock(); }
+    // A strong reference to this object, never empty: every instance is owned
+    // from birth (see `make`), and every class object by the class registry.
+    // Only its constructor and destructor, which run while no owner exists,
+    // must not call it.
+    std::shared_ptr<Object> retain() { return shared_from_this(); }
 
 protected:
+    friend Allocation;
+    explicit Object(Class isa) : isa_(isa) {}
     void setIsa(Class isa) { isa_ = isa; }
 
 private:
     Class isa_;
 };
 
-// A class or a metaclass. Class objects are created once and never destroyed.
+// A class or a metaclass. Class objects are created once, owned by the class
+// registry, and never destroyed.
 class ClassObject final : public Object {
 public:
     using Allocator = std::function<std::shared_ptr<Object>(Class)>;

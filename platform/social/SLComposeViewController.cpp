@@ -9,7 +9,7 @@ namespace social {
 objc::Class SLComposeViewController::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "SLComposeViewController", uikit::UIViewController::objcClass(),
-        [](objc::Class isa) { return std::make_shared<SLComposeViewController>(isa); });
+        [](objc::Class isa) { return objc::make<SLComposeViewController>(isa); });
     return cls;
 }
 
@@ -24,7 +24,7 @@ bool SLComposeViewController::isAvailableForServiceType(std::string_view service
 std::shared_ptr<SLComposeViewController> SLComposeViewController::composeViewControllerForServiceType(
     std::string_view serviceType) {
     if (serviceType != SLServiceTypeTwitter) return nullptr;
-    auto sheet = std::make_shared<SLComposeViewController>();
+    auto sheet = objc::make<SLComposeViewController>();
     sheet->serviceType_ = std::string(serviceType);
     return sheet;
 }

@@ -34,8 +34,6 @@ public:
     // A sheet for the service; nothing for an unknown service.
     static std::shared_ptr<SLComposeViewController> composeViewControllerForServiceType(std::string_view serviceType);
 
-    explicit SLComposeViewController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
-
     const std::string& serviceType() const { return serviceType_; }
     // False, and nothing changes, once the sheet is shown: the person owns
     // the text from then on.
@@ -55,6 +53,10 @@ public:
     void cancel();
 
     void viewWillAppear(bool animated) override;
+
+protected:
+    friend objc::Allocation;
+    explicit SLComposeViewController(objc::Class isa = objcClass()) : uikit::UIViewController(isa) {}
 
 private:
     void finish(long result);

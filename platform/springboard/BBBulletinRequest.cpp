@@ -37,6 +37,10 @@ BBBulletinRequest::BBBulletinRequest(objc::Class cls) : objc::Object(cls) {
     gInstancesCreated.fetch_add(1, std::memory_order_relaxed);
 }
 
+std::shared_ptr<BBBulletinRequest> BBBulletinRequest::create(objc::Class cls) {
+    return objc::make<BBBulletinRequest>(cls);
+}
+
 std::string BBBulletinRequest::title() const {
     std::lock_guard lock(mutex_);
     return title_;
@@ -66,7 +70,7 @@ std::size_t BBBulletinRequest::instancesCreatedForTesting() { return gInstancesC
 
 void registerBulletinRequestClass() {
     objc::Class cls = objc::objc_registerClass(kBulletinRequestClassName, nullptr, [](objc::Class instanceClass) {
-        return std::shared_ptr<objc::Object>(std::make_shared<BBBulletinRequest>(instanceClass));
+        return std::shared_ptr<objc::Object>(BBBulletinRequest::create(instanceClass));
     });
     // Adding is refused for a selector the class already has, so registering
     // twice leaves the first implementations in place.

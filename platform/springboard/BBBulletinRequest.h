@@ -13,7 +13,9 @@ namespace springboard {
 
 class BBBulletinRequest : public objc::Object {
 public:
-    explicit BBBulletinRequest(objc::Class cls);
+    // An instance of `cls`, the registered class or a subclass of it: what
+    // `alloc` and `init` make.
+    static std::shared_ptr<BBBulletinRequest> create(objc::Class cls);
 
     std::string title() const;
     std::string message() const;
@@ -25,6 +27,10 @@ public:
     // How many requests were allocated in this process, so tests can tell
     // that a caller made none.
     static std::size_t instancesCreatedForTesting();
+
+protected:
+    friend objc::Allocation;
+    explicit BBBulletinRequest(objc::Class cls);
 
 private:
     mutable std::mutex mutex_;

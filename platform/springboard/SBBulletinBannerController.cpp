@@ -40,6 +40,10 @@ void addBulletinImp(objc::id self, objc::SEL, objc::id observer, std::shared_ptr
 
 }  // namespace
 
+std::shared_ptr<SBBulletinBannerController> SBBulletinBannerController::create(objc::Class cls) {
+    return objc::make<SBBulletinBannerController>(cls);
+}
+
 void SBBulletinBannerController::addBulletin(objc::id observer, std::shared_ptr<objc::Object> bulletin,
                                              unsigned long feed) {
     // The bulletin is read through its selectors, so any object that answers
@@ -57,7 +61,7 @@ void SBBulletinBannerController::addBulletin(objc::id observer, std::shared_ptr<
 
 void registerBannerControllerClass() {
     objc::Class cls = objc::objc_registerClass(kBannerControllerClassName, nullptr, [](objc::Class instanceClass) {
-        return std::shared_ptr<objc::Object>(std::make_shared<SBBulletinBannerController>(instanceClass));
+        return std::shared_ptr<objc::Object>(SBBulletinBannerController::create(instanceClass));
     });
     objc::class_addMethod(cls->metaClass(), kSharedInstance, &sharedInstanceImp);
     objc::class_addMethod(cls, kObserverAddBulletinForFeed, &addBulletinImp);

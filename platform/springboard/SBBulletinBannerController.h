@@ -10,9 +10,15 @@ namespace springboard {
 
 class SBBulletinBannerController : public objc::Object {
 public:
-    explicit SBBulletinBannerController(objc::Class cls) : objc::Object(cls) {}
+    // An instance of `cls`, the registered class or a subclass of it: what
+    // `alloc` and `init` make, for `+sharedInstance`.
+    static std::shared_ptr<SBBulletinBannerController> create(objc::Class cls);
 
     void addBulletin(objc::id observer, std::shared_ptr<objc::Object> bulletin, unsigned long feed);
+
+protected:
+    friend objc::Allocation;
+    explicit SBBulletinBannerController(objc::Class cls) : objc::Object(cls) {}
 };
 
 // Registers SBBulletinBannerController (+sharedInstance and

@@ -15,7 +15,7 @@ objc::Class NSTimer::objcClass() {
 std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, std::shared_ptr<objc::Object> target,
                                                                  std::string selector,
                                                                  std::shared_ptr<objc::Object> userInfo, bool repeats) {
-    auto timer = std::make_shared<NSTimer>();
+    auto timer = objc::make<NSTimer>();
     // The platform raises the interval of a repeating timer to a minimum; a
     // zero interval would otherwise fire forever at one instant.
     timer->interval_ = repeats ? std::max(interval, 0.0001) : std::max(interval, 0.0);

@@ -24,8 +24,6 @@ public:
                                                                    std::shared_ptr<objc::Object> userInfo,
                                                                    bool repeats);
 
-    explicit NSTimer(objc::Class isa = objcClass()) : objc::Object(isa) {}
-
     double timeInterval() const { return interval_; }
     const std::string& selectorName() const { return selector_; }
     bool isValid() const { return valid_; }
@@ -33,6 +31,10 @@ public:
     const std::shared_ptr<objc::Object>& userInfo() const { return userInfo_; }
     // Stops the timer and lets go of the target.
     void invalidate();
+
+protected:
+    friend objc::Allocation;
+    explicit NSTimer(objc::Class isa = objcClass()) : objc::Object(isa) {}
 
 private:
     void scheduleNextFiring();

@@ -9,9 +9,9 @@ objc::Class UIBarButtonItem::objcClass() {
     return cls;
 }
 
-std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithBarButtonSystemItem(
-    long systemItem, const std::shared_ptr<objc::Object>& target, std::string action) {
-    auto item = std::make_shared<UIBarButtonItem>();
+std::shared_ptr<UIBarButtonItem> UIBarButtonItem::create(long systemItem, const std::shared_ptr<objc::Object>& target,
+                                                         std::string action) {
+    auto item = objc::make<UIBarButtonItem>();
     item->systemItem_ = systemItem;
     item->target_ = target;
     item->action_ = std::move(action);

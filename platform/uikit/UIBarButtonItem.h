@@ -24,13 +24,11 @@ enum UIBarButtonSystemItem : long {
 class UIBarButtonItem : public objc::Object {
 public:
     static objc::Class objcClass();
-    // `initWithBarButtonSystemItem:target:action:`. As on the platform, the
-    // item does not retain its target: it holds it weakly and a tap after the
-    // target is gone does nothing.
-    static std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(long systemItem,
-                                                                        const std::shared_ptr<objc::Object>& target,
-                                                                        std::string action);
-    explicit UIBarButtonItem(objc::Class isa = objcClass()) : objc::Object(isa) {}
+    // `[[UIBarButtonItem alloc] initWithBarButtonSystemItem:target:action:]`.
+    // As on the platform, the item does not retain its target: it holds it
+    // weakly and a tap after the target is gone does nothing.
+    static std::shared_ptr<UIBarButtonItem> create(long systemItem, const std::shared_ptr<objc::Object>& target,
+                                                   std::string action);
 
     long systemItem() const { return systemItem_; }
     std::shared_ptr<objc::Object> target() const { return target_.lock(); }
@@ -39,6 +37,10 @@ public:
     // What a tap does: sends the action to the target with the item as sender.
     // False when nothing was sent.
     bool tap();
+
+protected:
+    friend objc::Allocation;
+    explicit UIBarButtonItem(objc::Class isa = objcClass()) : objc::Object(isa) {}
 
 private:
     long systemItem_ = 0;

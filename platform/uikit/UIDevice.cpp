@@ -25,8 +25,9 @@ objc::Class UIDevice::objcClass() {
 }
 
 UIDevice& UIDevice::currentDevice() {
-    static auto* device = new UIDevice(objcClass());  // One per process.
-    return *device;
+    // One per process, owned for the process's life.
+    static auto* device = new std::shared_ptr<UIDevice>(objc::make<UIDevice>(objcClass()));
+    return **device;
 }
 
 objc::SEL UIDevice::userInterfaceIdiomSelector() { return kUserInterfaceIdiom.sel(); }

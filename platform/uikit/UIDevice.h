@@ -42,6 +42,8 @@ public:
     // device root describes: the same override as the test seam.
     static void setSimulatedIdiom(IdiomOverride idiom) { setIdiomForTesting(idiom); }
 
+protected:
+    friend objc::Allocation;
     explicit UIDevice(objc::Class isa) : objc::Object(isa) {}
 };
 

@@ -40,7 +40,7 @@ objc::Class UIImage::classObject() {
     // `alloc` on the class makes an image without pixels, as
     // `[UIImage alloc]` followed by a plain `init` does on the phone.
     static const objc::Class cls = objc::objc_registerClass("UIImage", objc::rootClass(), [](objc::Class) {
-        return std::make_shared<UIImage>(nullptr, 1.0, UIImageOrientationUp);
+        return objc::make<UIImage>(nullptr, 1.0, UIImageOrientationUp);
     });
     return cls;
 }
@@ -51,11 +51,15 @@ UIImage::UIImage(imageio::CGImageRef image, double scale, UIImageOrientation ori
       scale_(std::isfinite(scale) && scale > 0 ? scale : 1.0),
       orientation_(orientation) {}
 
+std::shared_ptr<UIImage> UIImage::create(imageio::CGImageRef image, double scale, UIImageOrientation orientation) {
+    return objc::make<UIImage>(std::move(image), scale, orientation);
+}
+
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(std::string_view path) {
     if (path.empty()) return nullptr;
     auto decoded = imageio::decodeImageFile(foundation::hostPath(path));
     if (!decoded) return nullptr;
-    return std::make_shared<UIImage>(std::move(decoded->image), 1.0, orientationFromExif(decoded->exifOrientation));
+    return create(std::move(decoded->image), 1.0, orientationFromExif(decoded->exifOrientation));
 }
 
 std::shared_ptr<UIImage> UIImage::initWithContentsOfFile(std::string_view path) { return imageWithContentsOfFile(path); }
@@ -63,7 +67,7 @@ std::shared_ptr<UIImage> UIImage::initWithContentsOfFile(std::string_view path) 
 std::shared_ptr<UIImage> UIImage::imageWithCGImage(imageio::CGImageRef image, double scale,
                                                    UIImageOrientation orientation) {
     if (!image) return nullptr;
-    return std::make_shared<UIImage>(std::move(image), scale, orientation);
+    return create(std::move(image), scale, orientation);
 }
 
 CGSize UIImage::size() const {

@@ -41,8 +41,9 @@ public:
     static std::shared_ptr<UIImage> imageWithCGImage(imageio::CGImageRef image, double scale,
                                                      UIImageOrientation orientation);
 
-    // A scale that is not a positive number is taken as 1.
-    UIImage(imageio::CGImageRef image, double scale, UIImageOrientation orientation);
+    // `[[UIImage alloc] initWithCGImage:image scale:scale orientation:orientation]`,
+    // also without pixels. A scale that is not a positive number is taken as 1.
+    static std::shared_ptr<UIImage> create(imageio::CGImageRef image, double scale, UIImageOrientation orientation);
 
     // The runtime class "UIImage", registered on first use; every UIImage is
     // an instance of it.
@@ -54,6 +55,10 @@ public:
     // In points: pixel size divided by the scale, width and height swapped for
     // the four quarter-turn orientations.
     CGSize size() const;
+
+protected:
+    friend objc::Allocation;
+    UIImage(imageio::CGImageRef image, double scale, UIImageOrientation orientation);
 
 private:
     imageio::CGImageRef image_;

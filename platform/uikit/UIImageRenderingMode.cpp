@@ -4,7 +4,7 @@ namespace uikit {
 
 UIImageRef imageWithRenderingMode(const UIImageRef& image, UIImageRenderingMode mode) {
     if (!image) return nullptr;
-    return std::make_shared<UIRenderedImage>(*image, mode);
+    return UIRenderedImage::create(*image, mode);
 }
 
 UIImageRenderingMode renderingModeOf(const UIImage& image) {

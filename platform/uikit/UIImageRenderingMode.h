@@ -15,9 +15,15 @@ enum UIImageRenderingMode : long {
 // A copy of `image` (sharing its pixels) that carries a rendering mode.
 class UIRenderedImage : public UIImage {
 public:
+    static std::shared_ptr<UIRenderedImage> create(const UIImage& image, UIImageRenderingMode mode) {
+        return objc::make<UIRenderedImage>(image, mode);
+    }
+    UIImageRenderingMode renderingMode() const { return mode_; }
+
+protected:
+    friend objc::Allocation;
     UIRenderedImage(const UIImage& image, UIImageRenderingMode mode)
         : UIImage(image.CGImage(), image.scale(), image.imageOrientation()), mode_(mode) {}
-    UIImageRenderingMode renderingMode() const { return mode_; }
 
 private:
     UIImageRenderingMode mode_;

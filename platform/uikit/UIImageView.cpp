@@ -8,12 +8,12 @@ namespace uikit {
 
 objc::Class UIImageView::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UIImageView", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UIImageView>(isa); });
+        "UIImageView", UIView::objcClass(), [](objc::Class isa) { return objc::make<UIImageView>(isa); });
     return cls;
 }
 
-std::shared_ptr<UIImageView> UIImageView::initWithImage(UIImageRef image) {
-    auto view = std::make_shared<UIImageView>();
+std::shared_ptr<UIImageView> UIImageView::create(UIImageRef image) {
+    auto view = objc::make<UIImageView>();
     CGSize size = image ? image->size() : CGSize{};
     view->initWithFrame(CGRect{{0, 0}, size});
     view->image_ = std::move(image);

@@ -11,14 +11,17 @@ public:
     static objc::Class objcClass();
     // `[[UIImageView alloc] initWithImage:image]`: the frame takes the
     // image's size; an absent image gives an empty view with a zero frame.
-    static std::shared_ptr<UIImageView> initWithImage(UIImageRef image);
-    explicit UIImageView(objc::Class isa = objcClass()) : UIView(isa) {}
+    static std::shared_ptr<UIImageView> create(UIImageRef image);
 
     const UIImageRef& image() const { return image_; }
     void setImage(UIImageRef image) { image_ = std::move(image); }
 
     CGSize intrinsicContentSize() const override;
     std::string dumpDetails() const override;
+
+protected:
+    friend objc::Allocation;
+    explicit UIImageView(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     UIImageRef image_;

@@ -6,12 +6,12 @@ namespace uikit {
 
 objc::Class UILabel::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UILabel", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UILabel>(isa); });
+        "UILabel", UIView::objcClass(), [](objc::Class isa) { return objc::make<UILabel>(isa); });
     return cls;
 }
 
 std::shared_ptr<UILabel> UILabel::create(CGRect frame) {
-    auto label = std::make_shared<UILabel>();
+    auto label = objc::make<UILabel>();
     label->initWithFrame(frame);
     return label;
 }

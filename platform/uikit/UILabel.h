@@ -19,7 +19,6 @@ class UILabel : public UIView {
 public:
     static objc::Class objcClass();
     static std::shared_ptr<UILabel> create(CGRect frame = CGRectZero);
-    explicit UILabel(objc::Class isa = objcClass()) : UIView(isa) {}
 
     const std::string& text() const { return text_; }
     void setText(std::string text) { text_ = std::move(text); }
@@ -44,6 +43,10 @@ public:
     // Text, font, colour, alignment and lines; "ends-in-ellipsis" for one
     // line that is wider than the label, which is drawn cut short.
     std::string dumpDetails() const override;
+
+protected:
+    friend objc::Allocation;
+    explicit UILabel(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     std::string text_;

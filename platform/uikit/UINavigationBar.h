@@ -19,7 +19,8 @@ using TitleTextAttributes = std::map<std::string, UIColorRef>;
 class UINavigationBar : public UIView {
 public:
     static objc::Class objcClass();
-    explicit UINavigationBar(objc::Class isa = objcClass()) : UIView(isa) {}
+    // `[[UINavigationBar alloc] init]`.
+    static std::shared_ptr<UINavigationBar> create();
 
     // The tint colour proper (UIView's tintColor) colours the bar's buttons.
     UIColorRef barTintColor() const { return barTintColor_; }
@@ -29,6 +30,10 @@ public:
     void setTitleTextAttributes(std::optional<TitleTextAttributes> attributes) {
         titleTextAttributes_ = std::move(attributes);
     }
+
+protected:
+    friend objc::Allocation;
+    explicit UINavigationBar(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     UIColorRef barTintColor_;

@@ -26,12 +26,12 @@ void UISwitchAppearance::setOnTintColor(UIColorRef color) {
 
 objc::Class UISwitch::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UISwitch", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UISwitch>(isa); });
+        "UISwitch", UIView::objcClass(), [](objc::Class isa) { return objc::make<UISwitch>(isa); });
     return cls;
 }
 
 std::shared_ptr<UISwitch> UISwitch::create(CGRect frame) {
-    auto control = std::make_shared<UISwitch>();
+    auto control = objc::make<UISwitch>();
     control->initWithFrame(frame.size.width > 0 ? frame : CGRect{frame.origin, {51, 31}});
     return control;
 }

@@ -25,7 +25,6 @@ class UISwitch : public UIView {
 public:
     static objc::Class objcClass();
     static std::shared_ptr<UISwitch> create(CGRect frame = CGRectZero);
-    explicit UISwitch(objc::Class isa = objcClass()) : UIView(isa) {}
 
     bool isOn() const { return on_; }
     void setOn(bool on) { on_ = on; }
@@ -44,6 +43,10 @@ public:
     static void resetAppearanceForTesting();
 
     std::string dumpDetails() const override;
+
+protected:
+    friend objc::Allocation;
+    explicit UISwitch(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     bool on_ = false;

@@ -38,7 +38,6 @@ class UITableView : public UIView {
 public:
     static objc::Class objcClass();
     static std::shared_ptr<UITableView> create(CGRect frame);
-    explicit UITableView(objc::Class isa = objcClass()) : UIView(isa) {}
 
     // Held weakly: the controller owns the table through its view.
     void setDataSource(std::weak_ptr<UITableViewDataSource> dataSource) { dataSource_ = std::move(dataSource); }
@@ -46,6 +45,10 @@ public:
 
     // The height the table uses for a header the delegate gives none for.
     static constexpr double kDefaultHeaderHeight = 22;
+
+protected:
+    friend objc::Allocation;
+    explicit UITableView(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     std::weak_ptr<UITableViewDataSource> dataSource_;

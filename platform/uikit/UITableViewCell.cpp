@@ -6,8 +6,12 @@ namespace uikit {
 
 objc::Class UITableViewCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UITableViewCell", UIView::objcClass(), [](objc::Class isa) { return std::make_shared<UITableViewCell>(isa); });
+        "UITableViewCell", UIView::objcClass(), [](objc::Class isa) { return objc::make<UITableViewCell>(isa); });
     return cls;
+}
+
+std::shared_ptr<UITableViewCell> UITableViewCell::create(long style, std::string reuseIdentifier) {
+    return objc::make<UITableViewCell>()->initWithStyle(style, std::move(reuseIdentifier));
 }
 
 void UITableViewCell::buildStandardViews(CGRect frame) {
@@ -30,7 +34,7 @@ std::shared_ptr<UITableViewCell> UITableViewCell::initWithStyle(long style, std:
 
 std::shared_ptr<UIView> UITableViewCell::initWithFrame(CGRect frame) {
     auto cell = initWithStyle(UITableViewCellStyleDefault, "");
-    if (cell) setFrame(frame);
+    setFrame(frame);
     return cell;
 }
 

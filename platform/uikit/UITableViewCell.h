@@ -32,7 +32,8 @@ enum UITableViewCellSelectionStyle : long {
 class UITableViewCell : public UIView {
 public:
     static objc::Class objcClass();
-    explicit UITableViewCell(objc::Class isa = objcClass()) : UIView(isa) {}
+    // `[[UITableViewCell alloc] initWithStyle:style reuseIdentifier:reuseIdentifier]`.
+    static std::shared_ptr<UITableViewCell> create(long style, std::string reuseIdentifier);
 
     // `initWithStyle:reuseIdentifier:`: builds the labels and content view.
     virtual std::shared_ptr<UITableViewCell> initWithStyle(long style, std::string reuseIdentifier);
@@ -81,6 +82,10 @@ public:
     static constexpr double kDisclosureWidth = 8;
     static constexpr double kDisclosureGap = 10;
     static constexpr double kCheckmarkWidth = 14;
+
+protected:
+    friend objc::Allocation;
+    explicit UITableViewCell(objc::Class isa = objcClass()) : UIView(isa) {}
 
 private:
     void buildStandardViews(CGRect frame);

@@ -24,11 +24,11 @@ thread_local AnimationCapture* currentAnimation = nullptr;
 
 objc::Class UIView::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UIView", objc::rootClass(), [](objc::Class isa) { return std::make_shared<UIView>(isa); });
+        "UIView", objc::rootClass(), [](objc::Class isa) { return objc::make<UIView>(isa); });
     return cls;
 }
 
-std::shared_ptr<UIView> UIView::create(CGRect frame) { return std::make_shared<UIView>()->initWithFrame(frame); }
+std::shared_ptr<UIView> UIView::create(CGRect frame) { return objc::make<UIView>()->initWithFrame(frame); }
 
 UIView::~UIView() {
     for (auto& subview : subviews_) subview->superview_ = nullptr;

@@ -32,11 +32,10 @@ public:
     // `[[UIView alloc] initWithFrame:frame]`.
     static std::shared_ptr<UIView> create(CGRect frame = CGRectZero);
 
-    explicit UIView(objc::Class isa = objcClass()) : objc::Object(isa) {}
     ~UIView() override;
 
-    // Initialisers answer the view itself, or nothing when initialisation
-    // fails; they run after construction, so a view can refer to itself.
+    // Initialisers answer the view itself; they run after construction, so a
+    // view can refer to itself.
     virtual std::shared_ptr<UIView> initWithFrame(CGRect frame);
     virtual std::shared_ptr<UIView> init() { return initWithFrame(CGRectZero); }
 
@@ -100,6 +99,10 @@ public:
 
     // The view's own lines of a view-tree dump (see dumpViewTree).
     virtual std::string dumpDetails() const;
+
+protected:
+    friend objc::Allocation;
+    explicit UIView(objc::Class isa = objcClass()) : objc::Object(isa) {}
 
 private:
     struct AlphaAnimation {

@@ -6,9 +6,11 @@ namespace uikit {
 
 objc::Class UIViewController::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
-        "UIViewController", objc::rootClass(), [](objc::Class isa) { return std::make_shared<UIViewController>(isa); });
+        "UIViewController", objc::rootClass(), [](objc::Class isa) { return objc::make<UIViewController>(isa); });
     return cls;
 }
+
+std::shared_ptr<UIViewController> UIViewController::create() { return objc::make<UIViewController>(); }
 
 UIViewController::~UIViewController() {
     if (presented_) presented_->presenting_ = nullptr;
@@ -81,12 +83,16 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
 objc::Class UINavigationController::objcClass() {
     static objc::Class cls =
         objc::objc_registerClass("UINavigationController", UIViewController::objcClass(),
-                                 [](objc::Class isa) { return std::make_shared<UINavigationController>(isa); });
+                                 [](objc::Class isa) { return objc::make<UINavigationController>(isa); });
     return cls;
 }
 
+std::shared_ptr<UINavigationController> UINavigationController::create() {
+    return objc::make<UINavigationController>();
+}
+
 UINavigationController::UINavigationController(objc::Class isa)
-    : UIViewController(isa), navigationBar_(std::make_shared<UINavigationBar>()) {
+    : UIViewController(isa), navigationBar_(UINavigationBar::create()) {
     navigationBar_->setFrame(CGRectMake(0, 20, 320, 44));
 }
 

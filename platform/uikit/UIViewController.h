@@ -16,7 +16,8 @@ class UINavigationController;
 class UIViewController : public objc::Object {
 public:
     static objc::Class objcClass();
-    explicit UIViewController(objc::Class isa = objcClass()) : objc::Object(isa) {}
+    // `[[UIViewController alloc] init]`.
+    static std::shared_ptr<UIViewController> create();
     ~UIViewController() override;
 
     // The view, loaded on first use: `loadView`, then `viewDidLoad`.
@@ -54,7 +55,9 @@ public:
     UIViewController* presentingViewController() const { return presenting_; }
 
 protected:
+    friend objc::Allocation;
     friend class UINavigationController;
+    explicit UIViewController(objc::Class isa = objcClass()) : objc::Object(isa) {}
     void setParentViewController(UIViewController* parent) { parent_ = parent; }
 
 private:
@@ -72,7 +75,8 @@ using UIViewControllerRef = std::shared_ptr<UIViewController>;
 class UINavigationController : public UIViewController {
 public:
     static objc::Class objcClass();
-    explicit UINavigationController(objc::Class isa = objcClass());
+    // `[[UINavigationController alloc] init]`.
+    static std::shared_ptr<UINavigationController> create();
     ~UINavigationController() override;
 
     UINavigationBar& navigationBar() { return *navigationBar_; }
@@ -84,6 +88,10 @@ public:
     UIViewControllerRef popViewControllerAnimated(bool animated);
     const std::vector<UIViewControllerRef>& viewControllers() const { return stack_; }
     UIViewController* topViewController() const { return stack_.empty() ? nullptr : stack_.back().get(); }
+
+protected:
+    friend objc::Allocation;
+    explicit UINavigationController(objc::Class isa = objcClass());
 
 private:
     std::shared_ptr<UINavigationBar> navigationBar_;

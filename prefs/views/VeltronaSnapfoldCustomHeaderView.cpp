@@ -7,8 +7,13 @@
 objc::Class VeltronaSnapfoldCustomHeaderView::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldCustomHeaderView", uikit::UIView::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldCustomHeaderView>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldCustomHeaderView>(isa); });
     return cls;
+}
+
+std::shared_ptr<VeltronaSnapfoldCustomHeaderView> VeltronaSnapfoldCustomHeaderView::create() {
+    return std::static_pointer_cast<VeltronaSnapfoldCustomHeaderView>(
+        objc::make<VeltronaSnapfoldCustomHeaderView>()->init());
 }
 
 std::vector<std::string> VeltronaSnapfoldCustomHeaderView::randomTexts() const {
@@ -42,7 +47,6 @@ void VeltronaSnapfoldCustomHeaderView::placeLabel(const std::shared_ptr<uikit::U
 
 std::shared_ptr<uikit::UIView> VeltronaSnapfoldCustomHeaderView::init() {
     auto made = uikit::UIView::initWithFrame(uikit::CGRectZero);
-    if (!made) return nullptr;
     using snapfold::prefs::deviceIdiomFontSize;
 
     // 1. The product name, its top a fifth of the view's height down.

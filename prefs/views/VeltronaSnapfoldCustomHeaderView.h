@@ -12,14 +12,14 @@
 class VeltronaSnapfoldCustomHeaderView : public uikit::UIView {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldCustomHeaderView(objc::Class isa = objcClass()) : uikit::UIView(isa) {}
+    // `[[VeltronaSnapfoldCustomHeaderView alloc] init]`.
+    static std::shared_ptr<VeltronaSnapfoldCustomHeaderView> create();
 
     static constexpr const char* kFontName = "HelveticaNeue-Light";
     static constexpr const char* kProductName = "Snapfold";
     static constexpr const char* kTagline = "An Awesome Cydia Substrate Tweak!";
 
-    // Builds the three labels on a zero frame; nothing when the view cannot
-    // be made.
+    // Builds the three labels on a zero frame and answers the view.
     std::shared_ptr<uikit::UIView> init() override;
 
     // A new array of the nine random texts, in order, at every call.
@@ -32,6 +32,10 @@ public:
     void setSubHeaderLabel(uikit::UILabel* label) { subHeaderLabel_ = label; }
     uikit::UILabel* randomLabel() const { return randomLabel_; }
     void setRandomLabel(uikit::UILabel* label) { randomLabel_ = label; }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldCustomHeaderView(objc::Class isa = objcClass()) : uikit::UIView(isa) {}
 
 private:
     // Adds a label as a subview under auto layout, with its Top and CenterX

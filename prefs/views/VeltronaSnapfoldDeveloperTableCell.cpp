@@ -13,7 +13,7 @@ using uikit::NSLayoutConstraint;
 objc::Class VeltronaSnapfoldDeveloperTableCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldDeveloperTableCell", preferences::PSTableCell::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldDeveloperTableCell>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldDeveloperTableCell>(isa); });
     return cls;
 }
 
@@ -57,11 +57,11 @@ uikit::UILabelRef VeltronaSnapfoldDeveloperTableCell::addLine(std::string text, 
 
 std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> VeltronaSnapfoldDeveloperTableCell::initWithDevName(
     std::string devName, std::string realName, std::string jobSubtitle, uikit::UIImageRef devImage) {
-    if (!uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier)) return nullptr;
+    uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier);
     using snapfold::prefs::deviceIdiomFontSize;
 
     // The portrait: placed by its frame alone, its shadow falling outside it.
-    setDevImageView(uikit::UIImageView::initWithImage(std::move(devImage)));
+    setDevImageView(uikit::UIImageView::create(std::move(devImage)));
     devImageView_->setFrame(uikit::CGRectMake(10, 15, 70, 70));
     snapfold::prefs::applyImageShadowStyle(*devImageView_);
     addSubview(devImageView_);

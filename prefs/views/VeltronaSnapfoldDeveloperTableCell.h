@@ -14,7 +14,6 @@
 class VeltronaSnapfoldDeveloperTableCell : public preferences::PSTableCell {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldDeveloperTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
     static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperTableCell";
     static constexpr const char* kFontName = "Helvetica Light";
@@ -28,7 +27,7 @@ public:
     std::shared_ptr<preferences::PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
                                                             preferences::PSSpecifier* specifier) override;
     // `initWithDevName:realName:jobSubtitle:devImage:`: builds the portrait
-    // and the three lines; nothing when the base cell cannot be made.
+    // and the three lines, and answers the cell.
     std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> initWithDevName(std::string devName, std::string realName,
                                                                         std::string jobSubtitle,
                                                                         uikit::UIImageRef devImage);
@@ -50,6 +49,10 @@ public:
     void setRealNameLabel(uikit::UILabelRef label) { realNameLabel_ = std::move(label); }
     const uikit::UILabelRef& jobLabel() const { return jobLabel_; }
     void setJobLabel(uikit::UILabelRef label) { jobLabel_ = std::move(label); }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldDeveloperTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
 private:
     // A grey centred line in the cell, 30 points right of the portrait, its

@@ -12,7 +12,7 @@ using uikit::NSLayoutConstraint;
 objc::Class VeltronaSnapfoldDeveloperUpSellCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldDeveloperUpSellCell", preferences::PSTableCell::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldDeveloperUpSellCell>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldDeveloperUpSellCell>(isa); });
     return cls;
 }
 
@@ -51,10 +51,10 @@ uikit::UILabelRef VeltronaSnapfoldDeveloperUpSellCell::addLabel(std::string text
 
 std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> VeltronaSnapfoldDeveloperUpSellCell::initWithProductName(
     std::string name, std::string price, uikit::UIImageRef icon) {
-    if (!uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier)) return nullptr;
+    uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier);
 
     // The icon: placed by its frame alone, its shadow falling outside it.
-    setProductIconImageView(uikit::UIImageView::initWithImage(std::move(icon)));
+    setProductIconImageView(uikit::UIImageView::create(std::move(icon)));
     productIconImageView_->setFrame(uikit::CGRectMake(10, 6, 29, 29));
     snapfold::prefs::applyImageShadowStyle(*productIconImageView_);
     addSubview(productIconImageView_);

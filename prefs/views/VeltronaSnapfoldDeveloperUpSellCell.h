@@ -13,7 +13,6 @@
 class VeltronaSnapfoldDeveloperUpSellCell : public preferences::PSTableCell {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
     static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperUpSellCell";
     static constexpr const char* kFontName = "Helvetica Light";
@@ -29,7 +28,7 @@ public:
     std::shared_ptr<preferences::PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
                                                             preferences::PSSpecifier* specifier) override;
     // `initWithProductName:andPrice:forImage:`: builds the icon and the two
-    // labels; nothing when the base cell cannot be made.
+    // labels, and answers the cell.
     std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> initWithProductName(std::string name, std::string price,
                                                                              uikit::UIImageRef icon);
 
@@ -51,6 +50,10 @@ public:
     void setProductNameLabel(uikit::UILabelRef label) { productNameLabel_ = std::move(label); }
     const uikit::UILabelRef& productPriceLabel() const { return productPriceLabel_; }
     void setProductPriceLabel(uikit::UILabelRef label) { productPriceLabel_ = std::move(label); }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
 private:
     // A centred label on clear, added to the cell under auto layout.

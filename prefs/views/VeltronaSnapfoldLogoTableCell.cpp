@@ -5,15 +5,18 @@
 objc::Class VeltronaSnapfoldLogoTableCell::objcClass() {
     static objc::Class cls = objc::objc_registerClass(
         "VeltronaSnapfoldLogoTableCell", preferences::PSTableCell::objcClass(),
-        [](objc::Class isa) { return std::make_shared<VeltronaSnapfoldLogoTableCell>(isa); });
+        [](objc::Class isa) { return objc::make<VeltronaSnapfoldLogoTableCell>(isa); });
     return cls;
+}
+
+std::shared_ptr<VeltronaSnapfoldLogoTableCell> VeltronaSnapfoldLogoTableCell::create() {
+    return std::static_pointer_cast<VeltronaSnapfoldLogoTableCell>(objc::make<VeltronaSnapfoldLogoTableCell>()->init());
 }
 
 std::shared_ptr<uikit::UIView> VeltronaSnapfoldLogoTableCell::init() {
     auto made = preferences::PSTableCell::initWithFrame(uikit::CGRectZero);
-    if (!made) return nullptr;
     // 1 and 2. The image (nothing when the file is missing) in its view.
-    setLogoImageView(uikit::UIImageView::initWithImage(uikit::UIImage::initWithContentsOfFile(kLogoPath)));
+    setLogoImageView(uikit::UIImageView::create(uikit::UIImage::initWithContentsOfFile(kLogoPath)));
     // 3. Frame, shadow, clipping off: the logo is taller than its header.
     logoImageView_->setFrame(uikit::CGRectMake(0, 0, 80, 80));
     snapfold::prefs::applyImageShadowStyle(*logoImageView_);

@@ -8,15 +8,20 @@
 class VeltronaSnapfoldLogoTableCell : public preferences::PSTableCell {
 public:
     static objc::Class objcClass();
-    explicit VeltronaSnapfoldLogoTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
+    // `[[VeltronaSnapfoldLogoTableCell alloc] init]`.
+    static std::shared_ptr<VeltronaSnapfoldLogoTableCell> create();
 
     static constexpr const char* kLogoPath = "/Library/PreferenceBundles/Snapfold.bundle/footerLogo.png";
 
-    // Builds the logo view on a zero frame; nothing when the cell cannot be made.
+    // Builds the logo view on a zero frame and answers the cell.
     std::shared_ptr<uikit::UIView> init() override;
 
     const uikit::UIImageViewRef& logoImageView() const { return logoImageView_; }
     void setLogoImageView(uikit::UIImageViewRef view) { logoImageView_ = std::move(view); }
+
+protected:
+    friend objc::Allocation;
+    explicit VeltronaSnapfoldLogoTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
 
 private:
     uikit::UIImageViewRef logoImageView_;

@@ -15,7 +15,7 @@ TEST_F(AlbumAddingTest, ExactNameReceivesTheAssetAndNoAlbumIsCreated) {
     createAlbum("Trips");
     NSURLRef url = writeAsset();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Trips", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Trips", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
 
     ASSERT_EQ(outcome->completions.size(), 1u);
@@ -36,14 +36,14 @@ TEST_F(AlbumAddingTest, NamesMatchByCanonicalEquivalenceButNotAcrossLetterCase) 
     NSURLRef first = writeAsset(1), second = writeAsset(2);
 
     auto outcome = Outcome::make();
-    addAssetURL(*library, first, "Cafe\u0301", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, first, "Cafe\u0301", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_EQ(outcome->completions.size(), 1u);
     EXPECT_EQ(albumsNamed("Caf\u00e9")[0].assets, 1);
     EXPECT_TRUE(albumsNamed("Cafe\u0301").empty()) << "no album was created for the equivalent spelling";
 
     auto cased = Outcome::make();
-    addAssetURL(*library, second, "Trips", Outcome::completionOf(cased), Outcome::failureOf(cased));
+    addAssetURL(library, second, "Trips", Outcome::completionOf(cased), Outcome::failureOf(cased));
     ASSERT_TRUE(cased->waitForReport());
     EXPECT_EQ(cased->completions.size(), 1u);
     ASSERT_EQ(albumsNamed("Trips").size(), 1u) << "a request for the exact name was made";
@@ -64,7 +64,7 @@ TEST_F(AlbumAddingTest, OnlyTheFirstOfTwoSameNamedAlbumsReceivesTheAsset) {
 
     NSURLRef url = writeAsset();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Twice", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Twice", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     auto twice = albumsNamed("Twice");
     ASSERT_EQ(twice.size(), 2u);
@@ -77,7 +77,7 @@ TEST_F(AlbumAddingTest, NoMatchCreatesExactlyOneAlbumAndAddsTheAssetToIt) {
     NSURLRef url = writeAsset();
     auto before = groups().size();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Brand new", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Brand new", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     ASSERT_EQ(outcome->completions.size(), 1u);
     EXPECT_EQ(outcome->completions[0].first, url);
@@ -98,7 +98,7 @@ TEST_F(AlbumAddingTest, TheSavedPhotosGroupNeverMatchesASave) {
     ASSERT_FALSE(savedPhotosName.empty());
 
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, savedPhotosName, Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, savedPhotosName, Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -109,7 +109,7 @@ TEST_F(AlbumAddingTest, CreationAnsweredWithNoGroupReportsTheCategoryError) {
     AssetsLibraryTestSeam::setAlbumCreationAnswersNoGroupForTesting(true);
     NSURLRef url = writeAsset();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Never made", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Never made", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -134,7 +134,7 @@ TEST_F(AlbumAddingTest, QuickSavesIntoANewAlbumAllLandInIt) {
     std::vector<std::shared_ptr<Outcome>> outcomes;
     for (const auto& url : urls) {
         outcomes.push_back(Outcome::make());
-        addAssetURL(*library, url, "Quick", Outcome::completionOf(outcomes.back()),
+        addAssetURL(library, url, "Quick", Outcome::completionOf(outcomes.back()),
                     Outcome::failureOf(outcomes.back()));
     }
     for (const auto& outcome : outcomes) {
@@ -152,7 +152,7 @@ TEST_F(AlbumAddingTest, AGroupThatRefusesTheAssetReportsTheCategoryError) {
     AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
     NSURLRef url = writeAsset();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Locked", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Locked", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -172,7 +172,7 @@ TEST_F(AlbumAddingTest, WithoutAlbumCreationOnlyTheWarningIsLoggedOnce) {
     NSURLRef url = writeAsset();
     auto before = groups().size();
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Unmakeable", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Unmakeable", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     AssetsLibraryTestSeam::drainForTesting();
     foundation::setLogSinkForTesting(nullptr);
 
@@ -197,7 +197,7 @@ TEST_F(AlbumAddingTest, ACreationResultAfterTheLibraryIsGoneReportsNothing) {
     NSURLRef url = writeAsset();
     auto outcome = Outcome::make();
     std::weak_ptr<assets::ALAssetsLibrary> watch = library;
-    addAssetURL(*library, url, "Orphaned", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Orphaned", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     library.reset();
     AssetsLibraryTestSeam::drainForTesting();
     EXPECT_TRUE(watch.expired());
@@ -213,7 +213,7 @@ TEST_F(AlbumAddingTest, LibraryErrorsReachTheFailureCallbackUnchanged) {
     NSURLRef url = writeAsset();
     AssetsLibraryTestSeam::setAccessDeniedForTesting(true);
     auto outcome = Outcome::make();
-    addAssetURL(*library, url, "Anything", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    addAssetURL(library, url, "Anything", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -225,14 +225,14 @@ TEST_F(AlbumAddingTest, LibraryErrorsReachTheFailureCallbackUnchanged) {
 // quietly, and only the success changed the album.
 TEST_F(AlbumAddingTest, AbsentCallbacksAreAllowed) {
     NSURLRef url = writeAsset(1);
-    addAssetURL(*library, url, "Quiet", nullptr, nullptr);
+    addAssetURL(library, url, "Quiet", nullptr, nullptr);
     AssetsLibraryTestSeam::drainForTesting();
     auto quiet = albumsNamed("Quiet");
     ASSERT_EQ(quiet.size(), 1u);
     EXPECT_EQ(assetURLsOf(quiet[0].group), std::vector<std::string>{url->absoluteString()});
 
     AssetsLibraryTestSeam::setGroupsRefuseAssetsForTesting(true);
-    addAssetURL(*library, writeAsset(2), "Quiet", nullptr, nullptr);
+    addAssetURL(library, writeAsset(2), "Quiet", nullptr, nullptr);
     AssetsLibraryTestSeam::drainForTesting();
     quiet = albumsNamed("Quiet");
     ASSERT_EQ(quiet.size(), 1u);

@@ -28,7 +28,7 @@ protected:
 TEST_F(AlbumSavingTest, APictureLandsInTheAlbumAsPngWithThePngsOwnProperties) {
     auto image = imageOf(3, 40, 30);
     auto outcome = Outcome::make();
-    saveImage(*library, image, "Holiday", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    saveImage(library, image, "Holiday", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     ASSERT_EQ(outcome->completions.size(), 1u);
     NSURLRef url = outcome->completions[0].first;
@@ -63,7 +63,7 @@ TEST_F(AlbumSavingTest, APictureLandsInTheAlbumAsPngWithThePngsOwnProperties) {
 TEST_F(AlbumSavingTest, ASidewaysPhotoIsStoredUpright) {
     auto image = imageOf(5, 8, 4, uikit::UIImageOrientationRight);
     auto outcome = Outcome::make();
-    saveImage(*library, image, "Upright", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    saveImage(library, image, "Upright", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     ASSERT_EQ(outcome->completions.size(), 1u);
     std::promise<assets::ALAssetRef> found;
@@ -82,7 +82,7 @@ TEST_F(AlbumSavingTest, AFailedWriteReachesOnlyTheFailureCallbackWithTheLibrarys
     AssetsLibraryTestSeam::failNextWritesForTesting(1, assets::ALAssetsLibraryWriteFailedError);
     auto before = groups().size();
     auto outcome = Outcome::make();
-    saveImage(*library, imageOf(1, 4, 4), "Never", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    saveImage(library, imageOf(1, 4, 4), "Never", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -95,7 +95,7 @@ TEST_F(AlbumSavingTest, AFailedWriteReachesOnlyTheFailureCallbackWithTheLibrarys
 // object); no error goes to the album stage even without a URL.
 TEST_F(AlbumSavingTest, TheWriteResultCallbackPassesTheSameErrorOrGoesOnToTheAlbum) {
     auto outcome = Outcome::make();
-    auto writeResult = _resultBlockOfAddingToAlbum(*library, "Stage", Outcome::completionOf(outcome),
+    auto writeResult = _resultBlockOfAddingToAlbum(library, "Stage", Outcome::completionOf(outcome),
                                                    Outcome::failureOf(outcome));
     auto error = foundation::NSError::errorWithDomain("Test", 7);
     writeResult(nullptr, error);
@@ -105,7 +105,7 @@ TEST_F(AlbumSavingTest, TheWriteResultCallbackPassesTheSameErrorOrGoesOnToTheAlb
     EXPECT_TRUE(albumsNamed("Stage").empty());
 
     auto noURL = Outcome::make();
-    auto second = _resultBlockOfAddingToAlbum(*library, "Stage", Outcome::completionOf(noURL),
+    auto second = _resultBlockOfAddingToAlbum(library, "Stage", Outcome::completionOf(noURL),
                                               Outcome::failureOf(noURL));
     second(nullptr, nullptr);
     ASSERT_TRUE(noURL->waitForReport());
@@ -116,7 +116,7 @@ TEST_F(AlbumSavingTest, TheWriteResultCallbackPassesTheSameErrorOrGoesOnToTheAlb
 
 TEST_F(AlbumSavingTest, NoImageStillMakesTheWriteAndReportsTheLibrarysAnswer) {
     auto outcome = Outcome::make();
-    saveImage(*library, nullptr, "Empty", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    saveImage(library, nullptr, "Empty", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_TRUE(outcome->completions.empty());
     ASSERT_EQ(outcome->failures.size(), 1u);
@@ -126,7 +126,7 @@ TEST_F(AlbumSavingTest, NoImageStillMakesTheWriteAndReportsTheLibrarysAnswer) {
 TEST_F(AlbumSavingTest, TheCallerMayDropTheLibraryRightAfterStartingASave) {
     auto outcome = Outcome::make();
     std::weak_ptr<assets::ALAssetsLibrary> watch = library;
-    saveImage(*library, imageOf(9, 10, 10), "Dropped", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
+    saveImage(library, imageOf(9, 10, 10), "Dropped", Outcome::completionOf(outcome), Outcome::failureOf(outcome));
     library.reset();
     ASSERT_TRUE(outcome->waitForReport());
     EXPECT_EQ(outcome->completions.size(), 1u);
@@ -137,7 +137,7 @@ TEST_F(AlbumSavingTest, TheCallerMayDropTheLibraryRightAfterStartingASave) {
 
 TEST_F(AlbumSavingTest, EncodedDataAndVideosGoToTheAlbumToo) {
     auto outcome = Outcome::make();
-    saveImageData(*library, pngOf(4), "Mixed", NSDictionary{{"Note", "kept"}}, Outcome::completionOf(outcome),
+    saveImageData(library, pngOf(4), "Mixed", NSDictionary{{"Note", "kept"}}, Outcome::completionOf(outcome),
                   Outcome::failureOf(outcome));
     ASSERT_TRUE(outcome->waitForReport());
     ASSERT_EQ(outcome->completions.size(), 1u);
@@ -151,7 +151,7 @@ TEST_F(AlbumSavingTest, EncodedDataAndVideosGoToTheAlbumToo) {
         video << std::string(2048, 'v');
     }
     auto videoOutcome = Outcome::make();
-    saveVideo(*library, foundation::NSURL::fileURLWithPath("/var/mobile/Media/clip.mp4"), "Mixed",
+    saveVideo(library, foundation::NSURL::fileURLWithPath("/var/mobile/Media/clip.mp4"), "Mixed",
               Outcome::completionOf(videoOutcome), Outcome::failureOf(videoOutcome));
     ASSERT_TRUE(videoOutcome->waitForReport());
     ASSERT_EQ(videoOutcome->completions.size(), 1u);

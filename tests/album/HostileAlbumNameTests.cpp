@@ -30,7 +30,7 @@ class HostileAlbumNameTest : public AlbumTest {
 protected:
     bool saveInto(const std::string& album, std::uint8_t seed) {
         auto outcome = Outcome::make();
-        saveImageData(*library, pngOf(seed), album, NSDictionary{}, Outcome::completionOf(outcome),
+        saveImageData(library, pngOf(seed), album, NSDictionary{}, Outcome::completionOf(outcome),
                       Outcome::failureOf(outcome));
         EXPECT_TRUE(outcome->waitForReport());
         std::lock_guard lock(outcome->mutex);

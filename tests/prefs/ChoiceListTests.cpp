@@ -15,12 +15,12 @@ class ChoiceListTest : public prefstest::SettingsPageTest {};
 TEST_F(ChoiceListTest, TheSuggestedAlbumsAreListedCheckedAndPickedThroughThePage) {
     auto bundle = foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath);
     auto text = [&](const char* key) { return bundle->localizedStringForKey(key, "", std::nullopt); };
-    auto configuration = std::make_shared<VeltronaSnapfoldConfigurationListController>();
+    auto configuration = VeltronaSnapfoldConfigurationListController::create();
     configuration->setBundle(bundle);
     auto shown = prefstest::showPage(configuration);
     auto albumRow = configuration->specifierForID("albumName");
     ASSERT_TRUE(albumRow);
-    auto list = std::dynamic_pointer_cast<PSListItemsController>(configuration->controllerForSpecifier(*albumRow));
+    auto list = std::dynamic_pointer_cast<PSListItemsController>(configuration->controllerForSpecifier(albumRow));
     ASSERT_TRUE(list);
     shown.inner->pushViewController(list, false);
 

@@ -12,8 +12,9 @@ namespace {
 using uikit::UIDevice;
 
 std::shared_ptr<VeltronaSnapfoldCustomHeaderView> makeHeader() {
-    auto header = std::make_shared<VeltronaSnapfoldCustomHeaderView>();
-    EXPECT_EQ(header->init().get(), header.get());
+    auto header = VeltronaSnapfoldCustomHeaderView::create();
+    EXPECT_TRUE(header && header->headerLabel() && header->headerLabel()->superview() == header.get())
+        << "the labels are built into the view that is answered";
     return header;
 }
 
@@ -111,8 +112,9 @@ TEST_F(HeaderViewTest, AtTheRootPagesHeightTheLinesStackBelowAFifth) {
 class LogoCellTest : public prefstest::SettingsPageTest {
 protected:
     std::shared_ptr<VeltronaSnapfoldLogoTableCell> makeCell() {
-        auto cell = std::make_shared<VeltronaSnapfoldLogoTableCell>();
-        EXPECT_EQ(cell->init().get(), cell.get());
+        auto cell = VeltronaSnapfoldLogoTableCell::create();
+        EXPECT_TRUE(cell && cell->logoImageView() && cell->logoImageView()->superview() == cell.get())
+            << "the logo view is built into the cell that is answered";
         return cell;
     }
 };

@@ -16,7 +16,7 @@ using uikit::UIColor;
 class ListControllerAppearanceTest : public prefstest::SettingsPageTest {
 protected:
     std::shared_ptr<SnapfoldListController> makePage() {
-        auto page = std::make_shared<SnapfoldListController>();
+        auto page = SnapfoldListController::create();
         page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
         return page;
     }
@@ -78,7 +78,7 @@ TEST_F(ListControllerAppearanceTest, PushingASubPageAndComingBackKeepsLightConte
     auto shown = prefstest::showPage(root);
     auto link = root->specifierForID("Configuration");
     ASSERT_TRUE(link) << "the configuration link row";
-    shown.inner->pushViewController(root->controllerForSpecifier(*link), true);
+    shown.inner->pushViewController(root->controllerForSpecifier(link), true);
     EXPECT_EQ(application.statusBarStyle(), uikit::UIStatusBarStyleLightContent);
     shown.inner->popViewControllerAnimated(true);
     EXPECT_EQ(application.statusBarStyle(), uikit::UIStatusBarStyleLightContent);

@@ -133,7 +133,7 @@ protected:
 };
 
 TEST_F(DeveloperCellTest, TheMakersPageMakesItFromItsRowWithTheBundlesPortrait) {
-    auto page = std::make_shared<VeltronaSnapfoldMakersListController>();
+    auto page = VeltronaSnapfoldMakersListController::create();
     page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     auto specifier = page->specifierForID("veltrona");
     ASSERT_TRUE(specifier);

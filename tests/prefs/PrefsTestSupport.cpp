@@ -88,8 +88,8 @@ int PostCounter::countAfterDrain() {
 }
 
 ShownPage showPage(const std::shared_ptr<uikit::UIViewController>& page) {
-    ShownPage shown{std::make_shared<uikit::UINavigationController>(), std::make_shared<uikit::UINavigationController>()};
-    shown.outer->pushViewController(std::make_shared<uikit::UIViewController>(), false);
+    ShownPage shown{uikit::UINavigationController::create(), uikit::UINavigationController::create()};
+    shown.outer->pushViewController(uikit::UIViewController::create(), false);
     shown.outer->pushViewController(shown.inner, false);
     shown.inner->pushViewController(page, false);
     return shown;

@@ -35,7 +35,7 @@ class RootPageTest : public prefstest::SettingsPageTest {
 protected:
     void SetUp() override {
         SettingsPageTest::SetUp();
-        page = std::make_shared<SnapfoldListController>();
+        page = SnapfoldListController::create();
         page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     }
     uikit::UIView* titleView() { return page->navigationItem().titleView().get(); }
@@ -198,7 +198,7 @@ class SubPageTest : public prefstest::SettingsPageTest {};
 
 TEST_F(SubPageTest, RowsLoadOnceButTheTitleIsSetAtEveryCall) {
     auto bundle = foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath);
-    auto configuration = std::make_shared<VeltronaSnapfoldConfigurationListController>();
+    auto configuration = VeltronaSnapfoldConfigurationListController::create();
     configuration->setBundle(bundle);
     auto first = configuration->specifiers();
     configuration->setTitle("changed meanwhile");
@@ -207,7 +207,7 @@ TEST_F(SubPageTest, RowsLoadOnceButTheTitleIsSetAtEveryCall) {
     EXPECT_EQ(configuration->title(), bundle->localizedStringForKey("CONFIGURATION", "", std::nullopt));
     EXPECT_FALSE(first->empty());
 
-    auto makers = std::make_shared<VeltronaSnapfoldMakersListController>();
+    auto makers = VeltronaSnapfoldMakersListController::create();
     makers->setBundle(bundle);
     makers->specifiers();
     EXPECT_EQ(makers->title(), bundle->localizedStringForKey("MAKERS", "", std::nullopt));
@@ -215,7 +215,7 @@ TEST_F(SubPageTest, RowsLoadOnceButTheTitleIsSetAtEveryCall) {
 
 TEST_F(SubPageTest, TheSubPagesShareTheSameText) {
     writeDeviceFile(social::kAccountsPlistPath, {{"TwitterAccount", "@someone"}});
-    auto page = std::make_shared<VeltronaSnapfoldMakersListController>();
+    auto page = VeltronaSnapfoldMakersListController::create();
     page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     auto shown = prefstest::showPage(page);
     page->navigationItem().rightBarButtonItem()->tap();

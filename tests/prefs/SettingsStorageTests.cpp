@@ -18,7 +18,7 @@ class SettingsStorageTest : public prefstest::SettingsPageTest {
 protected:
     void SetUp() override {
         SettingsPageTest::SetUp();
-        page = std::make_shared<SnapfoldListController>();
+        page = SnapfoldListController::create();
         page->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
         page->specifiers();
     }
@@ -141,7 +141,7 @@ TEST_F(SettingsStorageTest, AChangePostsEvenWhenTheUnreadableFileCanNeitherBeKep
 }
 
 TEST_F(SettingsStorageTest, ARowWithoutAKeyStoresAndPostsNothing) {
-    auto keyless = std::make_shared<preferences::PSSpecifier>();
+    auto keyless = preferences::PSSpecifier::create();
     keyless->setProperty(PlistValue(snapfold::prefs::kSettingsChangedNotification), "PostNotification");
     prefstest::PostCounter posts(snapfold::prefs::kSettingsChangedNotification);
     page->setPreferenceValue(PlistValue("x"), keyless.get());
@@ -150,7 +150,7 @@ TEST_F(SettingsStorageTest, ARowWithoutAKeyStoresAndPostsNothing) {
 }
 
 TEST_F(SettingsStorageTest, ARowWithoutANotificationStoresButPostsNothing) {
-    auto silent = std::make_shared<preferences::PSSpecifier>();
+    auto silent = preferences::PSSpecifier::create();
     silent->setProperty(PlistValue("albumName"), "key");
     prefstest::PostCounter posts(snapfold::prefs::kSettingsChangedNotification);
     page->setPreferenceValue(PlistValue("Quiet"), silent.get());

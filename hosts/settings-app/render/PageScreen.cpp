@@ -104,7 +104,7 @@ void addNavigationBar(UIView& root, preferences::PSListController& page, const u
 
     // 2. The back button: the chevron and the previous page's title, in the tint.
     if (backTitle) {
-        auto chevron = uikit::UIImageView::initWithImage(uikit::render::backChevronImage(options.glyphScale));
+        auto chevron = uikit::UIImageView::create(uikit::render::backChevronImage(options.glyphScale));
         chevron->setFrame(CGRectMake(8, (kNavigationBarHeight - 21) / 2, 13, 21));
         view->addSubview(chevron);
         auto label = makeLabel(*backTitle, ".SFUIText", 17, tint);
@@ -116,7 +116,7 @@ void addNavigationBar(UIView& root, preferences::PSListController& page, const u
     // 3. The right button: a system glyph, or its word.
     if (const auto& button = item.rightBarButtonItem()) {
         if (auto glyph = uikit::render::barButtonSystemItemImage(button->systemItem(), options.glyphScale)) {
-            auto image = uikit::UIImageView::initWithImage(glyph);
+            auto image = uikit::UIImageView::create(glyph);
             image->setFrame(CGRectMake(width - 16 - 22, (kNavigationBarHeight - 22) / 2, 22, 22));
             view->addSubview(image);
         } else if (auto word = uikit::render::barButtonSystemItemTitle(button->systemItem()); !word.empty()) {

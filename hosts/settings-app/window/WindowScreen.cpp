@@ -9,7 +9,7 @@ namespace {
 
 // The Settings app's own list: a row per installed entry, under one group.
 preferences::PSListControllerRef makeEntriesPage() {
-    auto page = std::make_shared<preferences::PSListController>();
+    auto page = preferences::PSListController::create();
     page->setTitle("Settings");
     auto rows = page->specifiers();
     rows->push_back(preferences::PSSpecifier::preferenceSpecifierNamed(std::nullopt, preferences::PSGroupCell));
@@ -20,7 +20,7 @@ preferences::PSListControllerRef makeEntriesPage() {
 
 // The bar over the Settings list: the app's own, in its default colours.
 const uikit::UINavigationBar& defaultBar() {
-    static const auto navigation = std::make_shared<uikit::UINavigationController>();
+    static const auto navigation = uikit::UINavigationController::create();
     return navigation->navigationBar();
 }
 

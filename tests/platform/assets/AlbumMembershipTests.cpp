@@ -85,7 +85,7 @@ TEST_F(AlbumMembershipTest, AbsentAssetsAndAssetsOfAnotherLibraryAreRefused) {
     auto image = pngData();
     auto record = otherStore->addPhoto({*image, "PNG", 0, std::nullopt});
     ASSERT_TRUE(record.ok()) << record.error().message;
-    auto foreign = std::make_shared<ALAsset>(otherStore, record->id);
+    auto foreign = ALAsset::create(otherStore, record->id);
     EXPECT_FALSE(album->addAsset(foreign));
     EXPECT_EQ(album->numberOfAssets(), 0);
     std::filesystem::remove_all(otherRoot);

@@ -59,7 +59,7 @@ protected:
         std::filesystem::create_directories(accounts.parent_path());
         ASSERT_TRUE(foundation::writePropertyListAtomically(accounts,
                                                             foundation::NSDictionary{{"MailAddress", "me@example.com"}}).ok());
-        mail = std::make_shared<MFMailComposeViewController>();
+        mail = MFMailComposeViewController::create();
         mail->setSubject("Snapfold Support");
         mail->setToRecipients({"Veltrona <help@example.com>"});
         mail->setMessageBody("\n\nCurrent Device: X, iOS 8.3 (12F70)", false);

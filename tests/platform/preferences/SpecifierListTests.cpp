@@ -27,26 +27,33 @@ public:
     static objc::Class objcClass() {
         static objc::Class cls = objc::objc_registerClass(
             "SnapfoldTestRecordingCell", PSTableCell::objcClass(),
-            [](objc::Class isa) { return std::make_shared<RecordingCell>(isa); });
+            [](objc::Class isa) { return objc::make<RecordingCell>(isa); });
         return cls;
     }
-    explicit RecordingCell(objc::Class isa = objcClass()) : PSTableCell(isa) {}
     std::shared_ptr<PSTableCell> initWithStyle(long style, std::string reuse, PSSpecifier* specifier) override {
         madeWith = specifier ? specifier->stringPropertyForKey("custom").value_or("") : "";
         return PSTableCell::initWithStyle(style, std::move(reuse), specifier);
     }
     std::string madeWith;
+
+protected:
+    friend objc::Allocation;
+    explicit RecordingCell(objc::Class isa = objcClass()) : PSTableCell(isa) {}
 };
 
 // A page with actions and accessors reached only by selector name.
 class ActionPage : public PSListController {
 public:
     static objc::Class objcClass();
-    explicit ActionPage(objc::Class isa = objcClass()) : PSListController(isa) {}
+    static std::shared_ptr<ActionPage> create() { return objc::make<ActionPage>(); }
     void setRows(SpecifierList rows) { _specifiers = std::move(rows); }
     int plainCalls = 0;
     PSSpecifier* passedRow = nullptr;
     std::optional<PlistValue> stored;
+
+protected:
+    friend objc::Allocation;
+    explicit ActionPage(objc::Class isa = objcClass()) : PSListController(isa) {}
 };
 
 void plainAction(objc::id self, objc::SEL) { ++static_cast<ActionPage*>(self)->plainCalls; }
@@ -61,7 +68,7 @@ void customSetter(objc::id self, objc::SEL, std::optional<PlistValue> value, PSS
 objc::Class ActionPage::objcClass() {
     static objc::Class cls = [] {
         objc::Class made = objc::objc_registerClass("SnapfoldTestActionPage", PSListController::objcClass(),
-                                                    [](objc::Class isa) { return std::make_shared<ActionPage>(isa); });
+                                                    [](objc::Class isa) { return objc::make<ActionPage>(isa); });
         objc::class_addMethod(made, objc::TypedSelector<void()>("plainAction"), &plainAction);
         objc::class_addMethod(made, objc::TypedSelector<void(objc::id)>("rowAction:"), &rowAction);
         objc::class_addMethod(made, objc::TypedSelector<std::optional<PlistValue>(PSSpecifier*)>("customValue:"),
@@ -130,7 +137,7 @@ protected:
     void SetUp() override {
         testsupport::processDeviceRoot();
         testsupport::clearDevice();
-        page = std::make_shared<ActionPage>();
+        page = ActionPage::create();
         page->view();
         RecordingCell::objcClass();
     }
@@ -203,7 +210,7 @@ TEST_F(ListPageTest, TheFrameworksOwnStorageUsesTheDefaultsDomain) {
 
 TEST_F(ListPageTest, ALinkRowMakesItsPageWithTheBundleAndTitle) {
     load({foundation::NSDictionary{{"cell", "PSLinkCell"}, {"label", "Next"}, {"detail", "PSListController"}}});
-    auto next = page->controllerForSpecifier(*(*rows)[0]);
+    auto next = page->controllerForSpecifier((*rows)[0]);
     ASSERT_TRUE(next);
     EXPECT_EQ(next->title(), "Next");
     EXPECT_EQ(next->specifier().get(), (*rows)[0].get());

@@ -31,6 +31,8 @@ TEST(RuntimeTest, ClassMethodsLiveInTheMetaclass) {
     ASSERT_NE(meta, nullptr);
     EXPECT_TRUE(meta->isMetaClass());
     EXPECT_EQ(meta, objc_getMetaClass("RuntimeTestMeta"));
+    EXPECT_EQ(cls->retain().get(), cls) << "class objects are owned, so they can be retained";
+    EXPECT_EQ(meta->retain().get(), meta);
     ASSERT_TRUE(class_addMethod(meta, kGreeting, &greetingOfClass));
 
     EXPECT_EQ(msgSend(cls, kGreeting), "class RuntimeTestMeta");
@@ -70,12 +72,15 @@ TEST(RuntimeTest, CallsThroughADifferentlyTypedDeclarationAreRefused) {
 }
 
 TEST(RuntimeTest, AllocUsesTheClassAllocator) {
-    struct Counter : Object {
-        using Object::Object;
+    class Counter : public Object {
+    public:
         int value = 7;
+
+    protected:
+        friend Allocation;
+        using Object::Object;
     };
-    Class cls = objc_registerClass("RuntimeTestAllocated", nullptr,
-                                   [](Class c) { return std::make_shared<Counter>(c); });
+    Class cls = objc_registerClass("RuntimeTestAllocated", nullptr, [](Class c) { return make<Counter>(c); });
     Class sub = objc_registerClass("RuntimeTestAllocatedChild", cls);
     auto made = allocInit(sub);
     auto* counter = dynamic_cast<Counter*>(made.get());

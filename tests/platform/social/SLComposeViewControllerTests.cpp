@@ -36,7 +36,7 @@ TEST_F(SLComposeViewControllerTest, TwitterIsAvailableOnlyWithAnAccount) {
 }
 
 TEST_F(SLComposeViewControllerTest, TheTextIsFixedOnceShownAndSendingOpensTheTweetAddress) {
-    auto presenter = std::make_shared<uikit::UIViewController>();
+    auto presenter = uikit::UIViewController::create();
     auto sheet = SLComposeViewController::composeViewControllerForServiceType(social::SLServiceTypeTwitter);
     EXPECT_TRUE(sheet->setInitialText("a & b #1 ü"));
     presenter->presentViewController(sheet, true, nullptr);

@@ -147,7 +147,7 @@ TEST_F(ConstraintLayoutTest, ConstraintsOnBothEdgesOverruleTheIntrinsicWidth) {
 TEST_F(ConstraintLayoutTest, SiblingsPlaceEachOtherAndDirectFramesStayAsSet) {
     // A portrait with its frame set directly, and three lines beside it, as a
     // developer row is built.
-    auto portrait = UIImageView::initWithImage(nullptr);
+    auto portrait = UIImageView::create(nullptr);
     portrait->setFrame(CGRectMake(10, 15, 70, 70));
     container->addSubview(portrait);
     container->setFrame(CGRectMake(0, 0, 375, 100));
@@ -172,7 +172,7 @@ TEST_F(ConstraintLayoutTest, SiblingsPlaceEachOtherAndDirectFramesStayAsSet) {
 TEST_F(ConstraintLayoutTest, AnAxisNoConstraintPlacesKeepsItsFramePosition) {
     // Only the horizontal centre is constrained, as the logo is: the view
     // keeps the y of its frame and takes its image's size.
-    auto logo = UIImageView::initWithImage(nullptr);
+    auto logo = UIImageView::create(nullptr);
     logo->setFrame(CGRectMake(0, 0, 80, 80));
     container->addSubview(logo);
     logo->setTranslatesAutoresizingMaskIntoConstraints(false);

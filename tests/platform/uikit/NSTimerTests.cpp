@@ -28,9 +28,13 @@ public:
         }();
         return cls;
     }
-    Target() : objc::Object(objcClass()) {}
+    static std::shared_ptr<Target> create() { return objc::make<Target>(); }
     std::vector<int> fired;
     objc::Object* sender = nullptr;
+
+protected:
+    friend objc::Allocation;
+    Target() : objc::Object(objcClass()) {}
 };
 
 class NSTimerTest : public ::testing::Test {
@@ -54,7 +58,7 @@ TEST_F(NSTimerTest, WorkRunsInDueOrderThenSchedulingOrder) {
 }
 
 TEST_F(NSTimerTest, AOneShotTimerHoldsItsTargetUntilItFires) {
-    auto target = std::make_shared<Target>();
+    auto target = Target::create();
     std::weak_ptr<Target> weakTarget = target;
     auto timer = NSTimer::scheduledTimerWithTimeInterval(0.5, target, "tick", nullptr, false);
     target.reset();
@@ -68,7 +72,7 @@ TEST_F(NSTimerTest, AOneShotTimerHoldsItsTargetUntilItFires) {
 }
 
 TEST_F(NSTimerTest, ARepeatingTimerFiresUntilInvalidatedAndPassesItself) {
-    auto target = std::make_shared<Target>();
+    auto target = Target::create();
     auto timer = NSTimer::scheduledTimerWithTimeInterval(0.25, target, "tickWith:", nullptr, true);
     loop.runUntilDate(1.0);
     EXPECT_EQ(target->fired.size(), 4u);
@@ -80,8 +84,8 @@ TEST_F(NSTimerTest, ARepeatingTimerFiresUntilInvalidatedAndPassesItself) {
 }
 
 TEST_F(NSTimerTest, ABarButtonSendsItsActionOnlyWhileItsTargetLives) {
-    auto target = std::make_shared<Target>();
-    auto item = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemCompose, target, "tickWith:");
+    auto target = Target::create();
+    auto item = UIBarButtonItem::create(UIBarButtonSystemItemCompose, target, "tickWith:");
     EXPECT_TRUE(item->tap());
     EXPECT_EQ(target->sender, item.get());
     target.reset();

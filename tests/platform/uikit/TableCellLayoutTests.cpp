@@ -11,8 +11,7 @@ namespace {
 using namespace uikit;
 
 std::shared_ptr<UITableViewCell> makeCell(long style, double width, const std::string& title, const std::string& detail) {
-    auto cell = std::make_shared<UITableViewCell>();
-    cell->initWithStyle(style, "cell");
+    auto cell = UITableViewCell::create(style, "cell");
     cell->setFrame(CGRectMake(0, 0, width, 44));
     cell->textLabel()->setText(title);
     cell->detailTextLabel()->setText(detail);

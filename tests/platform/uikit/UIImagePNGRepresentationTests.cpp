@@ -142,10 +142,10 @@ TEST(UIImagePNGRepresentationTest, UnknownOrientationIsWrittenAsStored) {
 
 TEST(UIImagePNGRepresentationTest, NothingForAnAbsentImageOrOneWithoutPixels) {
     EXPECT_FALSE(uikit::UIImagePNGRepresentation(nullptr));
-    UIImage noBitmap(nullptr, 1.0, uikit::UIImageOrientationUp);
-    EXPECT_FALSE(uikit::UIImagePNGRepresentation(&noBitmap));
-    UIImage emptyBitmap(std::make_shared<const CGImage>(), 1.0, uikit::UIImageOrientationRight);
-    EXPECT_FALSE(uikit::UIImagePNGRepresentation(&emptyBitmap));
+    auto noBitmap = UIImage::create(nullptr, 1.0, uikit::UIImageOrientationUp);
+    EXPECT_FALSE(uikit::UIImagePNGRepresentation(noBitmap.get()));
+    auto emptyBitmap = UIImage::create(std::make_shared<const CGImage>(), 1.0, uikit::UIImageOrientationRight);
+    EXPECT_FALSE(uikit::UIImagePNGRepresentation(emptyBitmap.get()));
 }
 
 }  // namespace

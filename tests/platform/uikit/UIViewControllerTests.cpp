@@ -11,7 +11,9 @@ using namespace uikit;
 
 class Recorder : public UIViewController {
 public:
-    Recorder(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+    static std::shared_ptr<Recorder> create(std::string name, std::vector<std::string>& log) {
+        return objc::make<Recorder>(std::move(name), log);
+    }
     void loadView() override {
         UIViewController::loadView();
         log_.push_back(name_ + ".loadView");
@@ -26,6 +28,10 @@ public:
         log_.push_back(name_ + ".willDisappear");
     }
 
+protected:
+    friend objc::Allocation;
+    Recorder(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+
 private:
     std::string name_;
     std::vector<std::string>& log_;
@@ -33,22 +39,22 @@ private:
 
 TEST(UIViewControllerTest, PushAndPopTellBothPagesInOrder) {
     std::vector<std::string> log;
-    UINavigationController navigation;
-    auto first = std::make_shared<Recorder>("first", log), second = std::make_shared<Recorder>("second", log);
-    navigation.pushViewController(first, false);
-    navigation.pushViewController(second, true);
-    EXPECT_EQ(navigation.popViewControllerAnimated(true), second);
+    auto navigation = UINavigationController::create();
+    auto first = Recorder::create("first", log), second = Recorder::create("second", log);
+    navigation->pushViewController(first, false);
+    navigation->pushViewController(second, true);
+    EXPECT_EQ(navigation->popViewControllerAnimated(true), second);
     EXPECT_EQ(log, (std::vector<std::string>{"first.loadView", "first.viewDidLoad", "first.willAppear",
                                              "first.willDisappear", "second.loadView", "second.viewDidLoad",
                                              "second.willAppear", "second.willDisappear", "first.willAppear"}));
-    EXPECT_FALSE(navigation.popViewControllerAnimated(true)) << "the root page stays";
+    EXPECT_FALSE(navigation->popViewControllerAnimated(true)) << "the root page stays";
     EXPECT_EQ(second->navigationController(), nullptr);
 }
 
 TEST(UIViewControllerTest, NestedNavigationControllersAreFoundLevelByLevel) {
-    auto outer = std::make_shared<UINavigationController>();
-    auto inner = std::make_shared<UINavigationController>();
-    auto page = std::make_shared<UIViewController>();
+    auto outer = UINavigationController::create();
+    auto inner = UINavigationController::create();
+    auto page = UIViewController::create();
     outer->pushViewController(inner, false);
     inner->pushViewController(page, false);
     EXPECT_EQ(page->navigationController(), inner.get());
@@ -58,10 +64,10 @@ TEST(UIViewControllerTest, NestedNavigationControllersAreFoundLevelByLevel) {
 
 TEST(UIViewControllerTest, DismissalReachesWhoeverPresented) {
     NSRunLoop::mainRunLoop().resetForTesting();
-    auto navigation = std::make_shared<UINavigationController>();
-    auto page = std::make_shared<UIViewController>();
+    auto navigation = UINavigationController::create();
+    auto page = UIViewController::create();
     navigation->pushViewController(page, false);
-    auto sheet = std::make_shared<UIViewController>();
+    auto sheet = UIViewController::create();
     bool completed = false;
     navigation->presentViewController(sheet, true, [&] { completed = true; });
     EXPECT_FALSE(completed) << "the completion runs later, on the run loop";

@@ -149,11 +149,11 @@ TEST(ViewRendererTest, TemplateImagesTakeTheInheritedTintAndOthersTheirOwnPixels
     auto root = coloured(CGRectMake(0, 0, 60, 20), UIColor::whiteColor());
     auto bar = UIView::create(CGRectMake(0, 0, 60, 20));
     bar->setTintColor(UIColor::colorWithRed(0, 0, 1, 1));
-    auto tinted = UIImageView::initWithImage(imageWithRenderingMode(image, UIImageRenderingModeAlwaysTemplate));
+    auto tinted = UIImageView::create(imageWithRenderingMode(image, UIImageRenderingModeAlwaysTemplate));
     tinted->setFrame(CGRectMake(0, 0, 20, 20));
-    auto original = UIImageView::initWithImage(image);
+    auto original = UIImageView::create(image);
     original->setFrame(CGRectMake(20, 0, 20, 20));
-    auto untinted = UIImageView::initWithImage(imageWithRenderingMode(image, UIImageRenderingModeAlwaysTemplate));
+    auto untinted = UIImageView::create(imageWithRenderingMode(image, UIImageRenderingModeAlwaysTemplate));
     untinted->setFrame(CGRectMake(40, 0, 20, 20));
     bar->addSubview(tinted);
     bar->addSubview(original);
@@ -178,8 +178,7 @@ TEST(ViewRendererTest, SwitchesShowTheirStateAndCellsTheirDisclosureIndicator) {
         << "the track left of the knob shows the on-tint colour";
     EXPECT_EQ(countColor(surface.get(), off->frame(), 2, rgbOf(*on->onTintColor()), 10), 0);
 
-    auto cell = std::make_shared<UITableViewCell>();
-    cell->initWithStyle(UITableViewCellStyleDefault, "cell");
+    auto cell = UITableViewCell::create(UITableViewCellStyleDefault, "cell");
     cell->setFrame(CGRectMake(0, 0, 200, 44));
     cell->setBackgroundColor(UIColor::whiteColor());
     SurfacePtr plain = render::renderViewTree(*cell, 2);

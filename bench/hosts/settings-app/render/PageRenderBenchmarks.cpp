@@ -43,19 +43,19 @@ void prepareDevice() {
 // The pages as the Settings app holds them: its navigation controller with
 // the bundle's inside it.
 struct OpenPages {
-    std::shared_ptr<uikit::UINavigationController> outer = std::make_shared<uikit::UINavigationController>();
-    std::shared_ptr<uikit::UINavigationController> inner = std::make_shared<uikit::UINavigationController>();
+    std::shared_ptr<uikit::UINavigationController> outer = uikit::UINavigationController::create();
+    std::shared_ptr<uikit::UINavigationController> inner = uikit::UINavigationController::create();
     std::shared_ptr<preferences::PSListController> top;
 
     explicit OpenPages(bool makers) {
-        auto root = std::make_shared<SnapfoldListController>();
+        auto root = SnapfoldListController::create();
         root->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
-        outer->pushViewController(std::make_shared<uikit::UIViewController>(), false);
+        outer->pushViewController(uikit::UIViewController::create(), false);
         outer->pushViewController(inner, false);
         inner->pushViewController(root, false);
         top = root;
         if (makers) {
-            auto next = root->controllerForSpecifier(*root->specifierForID("Makers"));
+            auto next = root->controllerForSpecifier(root->specifierForID("Makers"));
             inner->pushViewController(next, false);
             top = next;
         }

@@ -35,7 +35,7 @@ void PageScreenTest::TearDown() {
 }
 
 OpenPage PageScreenTest::open(Page page) {
-    auto root = std::make_shared<SnapfoldListController>();
+    auto root = SnapfoldListController::create();
     root->setBundle(foundation::NSBundle::bundleWithPath(snapfold::prefs::kBundlePath));
     // The Settings app titles the first page by its entry's label.
     root->setTitle("Snapfold");
@@ -46,7 +46,7 @@ OpenPage PageScreenTest::open(Page page) {
     auto follow = [&](const char* row) {
         auto link = opened.top->specifierForID(row);
         EXPECT_TRUE(link) << "the page has a row " << row;
-        auto next = link ? opened.top->controllerForSpecifier(*link) : nullptr;
+        auto next = link ? opened.top->controllerForSpecifier(link) : nullptr;
         EXPECT_TRUE(next) << row << " opens a page";
         if (!next) return false;
         opened.shown.inner->pushViewController(next, false);
