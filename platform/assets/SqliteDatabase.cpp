@@ -66,8 +66,7 @@ ErrorOr<bool> Statement::step() {
 }
 
 ErrorOr<void> Statement::run() {
-    auto stepped = step();
-    if (!stepped) return stepped.error();
+    TRY(step());
     return {};
 }
 
@@ -157,12 +156,9 @@ bool Database::fileHasMoved() const {
 std::int64_t Database::changes() const { return sqlite3_changes64(handle_); }
 
 ErrorOr<std::int64_t> Database::queryInteger(std::string_view sql) {
-    auto statement = prepare(sql);
-    if (!statement) return statement.error();
-    auto row = statement->step();
-    if (!row) return row.error();
-    if (!row.value()) return makeError(ErrorCode::NotFound, "no result for " + std::string(sql));
-    return statement->columnInt64(0);
+    auto statement = TRY(prepare(sql));
+    if (!TRY(statement.step())) return makeError(ErrorCode::NotFound, "no result for " + std::string(sql));
+    return statement.columnInt64(0);
 }
 
 foundation::Error Database::lastError(std::string_view doing) const {
@@ -188,8 +184,7 @@ foundation::Error Database::errorFor(int resultCode, std::string message) {
 }
 
 ErrorOr<WriteTransaction> WriteTransaction::begin(Database& database) {
-    auto begun = database.execute("BEGIN IMMEDIATE");
-    if (!begun) return begun.error();
+    TRY(database.execute("BEGIN IMMEDIATE"));
     return WriteTransaction(database);
 }
 
