@@ -37,10 +37,20 @@ ErrorOr<void> enableWriteAheadLog(sql::Database& database) {
     // process opening the same new library at the same time makes this
     // report busy, which passes as soon as that process is done.
     for (int attempt = 0;; ++attempt) {
-        auto mode = database.prepare("PRAGMA journal_mode = WAL");
-        if (!mode) return mode.error();
-        auto row = mode->step();
-        if (row) return {};
+        auto mode = TRY(database.prepare("PRAGMA journal_mode = WAL"));
+        auto row = mode.step();
+        if (row) {
+            // The pragma answers the mode in force: where the file system
+            // cannot share the log's index between processes the old mode
+            // stays. Readers that never wait for a writer rest on the log, so
+            // a mode that did not take is an error, not a quiet change.
+            std::string inForce = row.value() ? mode.columnText(0) : std::string("(none)");
+            if (inForce != "wal")
+                return foundation::makeError(foundation::ErrorCode::IOError,
+                                             "the index cannot use a write-ahead log (journal mode " + inForce + ")");
+            return {};
+        }
+        // Only a busy answer is tried again; any other error goes up as it is.
         if (row.error().code != foundation::ErrorCode::Unavailable || attempt >= 100) return row.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
