@@ -11,6 +11,7 @@
 // has run (a test seam turns that off).
 #pragma once
 
+#include "platform/foundation/ErrorOr.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
@@ -147,8 +148,10 @@ private:
 
 class ALAssetsGroup : public objc::Object {
 public:
-    // Reads the group's record from the store now.
-    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
+    // Reads the group's record from the store now: the group, no group for an
+    // id the store does not know, or the error that kept the store from
+    // answering.
+    static foundation::ErrorOr<ALAssetsGroupRef> readFromStore(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
     // With the record already read (an enumeration reads every group in one
     // query), so that reading the name or type never touches the database.
     ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record);
@@ -179,8 +182,10 @@ private:
 
 class ALAsset : public objc::Object {
 public:
-    // Reads the asset's record from the store now.
-    ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    // Reads the asset's record from the store now: the asset, no asset for an
+    // id the store does not know, or the error that kept the store from
+    // answering.
+    static foundation::ErrorOr<ALAssetRef> readFromStore(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
     // ALAssetPropertyType, ALAssetPropertyOrientation (number, the
@@ -203,7 +208,6 @@ private:
 
 class ALAssetRepresentation : public objc::Object {
 public:
-    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
     // The stored bitmap scaled to fit the full-screen size (at most 1920
