@@ -52,7 +52,9 @@ std::optional<int> Program::parse(int argc, char** argv) {
     if (!deviceRoot_.empty()) {
         if (auto named = foundation::setDeviceRoot(deviceRoot_); !named) {
             std::cerr << app_.get_name() << ": --device-root: " << named.error().message << "\n";
-            return kUsageError;
+            // A root that is no usable path is a usage error; one that names a
+            // place the layout cannot be made in fails at run time.
+            return named.error().code == foundation::ErrorCode::InvalidArgument ? kUsageError : 1;
         }
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "hosts/messaging-app/ReceivedMedia.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/SystemError.h"
 
 #include <fstream>
 #include <optional>
@@ -109,8 +110,7 @@ foundation::ErrorOr<std::string> ReceivedMedia::receive(const fs::path& file) {
         return foundation::makeError(foundation::ErrorCode::NotFound, "no such file: " + file.string());
     if (!fs::is_regular_file(status))
         return foundation::makeError(foundation::ErrorCode::InvalidArgument, "not a file: " + file.string());
-    if (::access(absolute.c_str(), R_OK) != 0)
-        return foundation::makeError(foundation::ErrorCode::PermissionDenied, "cannot read " + file.string());
+    if (::access(absolute.c_str(), R_OK) != 0) return foundation::errorFromErrno(errno, "cannot read " + file.string());
     if (auto inside = devicePathInsideRoot(absolute)) return *inside;
 
     // The process's prefix keeps two copies of the app from choosing one name.
@@ -120,8 +120,7 @@ foundation::ErrorOr<std::string> ReceivedMedia::receive(const fs::path& file) {
     fs::path copy = foundation::hostPath(devicePath);
     fs::create_directories(copy.parent_path(), ec);
     if (!fs::copy_file(absolute, copy, fs::copy_options::overwrite_existing, ec))
-        return foundation::makeError(foundation::ErrorCode::IOError,
-                                     "cannot copy " + file.string() + " into the app: " + ec.message());
+        return foundation::errorFromErrorCode(ec, "cannot copy " + file.string() + " into the app");
     copies_.push_back(copy);
     return devicePath;
 }

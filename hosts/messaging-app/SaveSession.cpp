@@ -2,9 +2,11 @@
 
 #include "hosts/messaging-app/AssetsLibraryManager.h"
 #include "platform/assets/AssetsLibrary.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/hostapp/WAAssetsLibraryManager.h"
 
 #include <algorithm>
+#include <cassert>
 #include <unistd.h>
 
 namespace messagingapp {
@@ -116,6 +118,7 @@ void SaveSession::printProgressLocked() {
 }
 
 void SaveSession::waitForDeliveries() {
+    assert(!foundation::mainQueue().isCurrent() && "SaveSession::waitForDeliveries called on the delivery queue");
     // Enqueued saves first reach the photo library from the app's own queue.
     // The photo library's drain then returns once every operation started so
     // far has delivered, and with it every operation that those deliveries

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemError.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -28,8 +29,7 @@ foundation::ErrorOr<std::vector<std::string>> installFromBuildTree(const fs::pat
     pid_t pid = 0;
     int spawned = ::posix_spawn(&pid, installer.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return foundation::makeError(ErrorCode::IOError, "cannot run " + installer + ": " + std::strerror(spawned));
+    if (spawned != 0) return foundation::errorFromErrno(spawned, "cannot run " + installer);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -70,6 +70,8 @@ foundation::ErrorOr<void> changeRowValue(preferences::PSListController& page, pr
         return makeError(ErrorCode::InvalidArgument,
                          "the row \"" + rowName(row) + "\" has no value to change; nothing changed");
     auto value = preferences::valueFromText(row, text);
+    // The person reads this: it says that the refused text left the value
+    // as it was.
     if (!value) return makeError(value.error().code, value.error().message + "; nothing changed");
     return storeValue(page, row, std::move(value.value()), say);
 }
@@ -152,6 +154,7 @@ foundation::ErrorOr<void> finishSheet(SettingsSession& session, bool cancel, con
             say("mail cancelled");
         } else {
             auto written = mail->send();
+            // The outbox's error alone would not say that it was the mail.
             if (!written)
                 return makeError(written.error().code, "the mail could not be written: " + written.error().message);
             say("mail written: " + written.value() + "\n  (" + foundation::hostPath(written.value()).string() + ")");

@@ -26,13 +26,6 @@ objc::Class representationClass() {
     return cls;
 }
 
-std::shared_ptr<const AssetRecord> readAsset(PhotoStore* store, std::int64_t assetId) {
-    if (!store) return nullptr;
-    auto record = store->asset(assetId);
-    if (!record || !record.value()) return nullptr;
-    return std::make_shared<const AssetRecord>(std::move(*record.value()));
-}
-
 std::string fileName(const std::string& devicePath) {
     auto slash = devicePath.rfind('/');
     return slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
@@ -40,15 +33,15 @@ std::string fileName(const std::string& devicePath) {
 
 }  // namespace
 
-ALAsset::ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId)
-    : objc::Object(assetClass()), store_(std::move(store)), assetId_(assetId), record_(readAsset(store_.get(), assetId)) {}
+foundation::ErrorOr<ALAssetRef> ALAsset::readFromStore(std::shared_ptr<PhotoStore> store, std::int64_t assetId) {
+    if (!store) return ALAssetRef();
+    auto record = TRY(store->asset(assetId));
+    if (!record) return ALAssetRef();
+    return objc::make<ALAsset>(std::move(store), std::make_shared<const AssetRecord>(std::move(*record)));
+}
 
 ALAsset::ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
     : objc::Object(assetClass()), store_(std::move(store)), assetId_(record ? record->id : 0), record_(std::move(record)) {}
-
-std::shared_ptr<ALAsset> ALAsset::create(std::shared_ptr<PhotoStore> store, std::int64_t assetId) {
-    return objc::make<ALAsset>(std::move(store), assetId);
-}
 
 std::shared_ptr<ALAsset> ALAsset::create(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record) {
     return objc::make<ALAsset>(std::move(store), std::move(record));
@@ -82,18 +75,9 @@ std::string ALAsset::description() const {
            ", URLs:" + assetURLString(record_->uuid, record_->extension);
 }
 
-ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId)
-    : objc::Object(representationClass()), store_(std::move(store)), assetId_(assetId),
-      record_(readAsset(store_.get(), assetId)) {}
-
 ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
     : objc::Object(representationClass()), store_(std::move(store)), assetId_(record ? record->id : 0),
       record_(std::move(record)) {}
-
-std::shared_ptr<ALAssetRepresentation> ALAssetRepresentation::create(std::shared_ptr<PhotoStore> store,
-                                                                     std::int64_t assetId) {
-    return objc::make<ALAssetRepresentation>(std::move(store), assetId);
-}
 
 std::shared_ptr<ALAssetRepresentation> ALAssetRepresentation::create(std::shared_ptr<PhotoStore> store,
                                                                      std::shared_ptr<const AssetRecord> record) {

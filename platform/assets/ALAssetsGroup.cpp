@@ -3,6 +3,7 @@
 #include "platform/assets/AssetsLibrary.h"
 #include "platform/assets/PhotoStore.h"
 #include "platform/assets/TestSeamState.h"
+#include "platform/foundation/NSLog.h"
 
 #include <limits>
 
@@ -13,13 +14,6 @@ namespace {
 objc::Class groupClass() {
     static objc::Class cls = objc::objc_registerClass("ALAssetsGroup", nullptr);
     return cls;
-}
-
-std::shared_ptr<const GroupRecord> readGroup(PhotoStore* store, std::int64_t groupId) {
-    if (!store) return nullptr;
-    auto record = store->group(groupId);
-    if (!record || !record.value()) return nullptr;
-    return std::make_shared<const GroupRecord>(std::move(*record.value()));
 }
 
 const char* typeName(ALAssetsGroupType type) {
@@ -39,15 +33,16 @@ constexpr std::uint64_t kNotFound = static_cast<std::uint64_t>(std::numeric_limi
 
 }  // namespace
 
-ALAssetsGroup::ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId)
-    : objc::Object(groupClass()), store_(std::move(store)), groupId_(groupId), record_(readGroup(store_.get(), groupId)) {}
+foundation::ErrorOr<ALAssetsGroupRef> ALAssetsGroup::readFromStore(std::shared_ptr<PhotoStore> store,
+                                                                    std::int64_t groupId) {
+    if (!store) return ALAssetsGroupRef();
+    auto record = TRY(store->group(groupId));
+    if (!record) return ALAssetsGroupRef();
+    return objc::make<ALAssetsGroup>(std::move(store), std::make_shared<const GroupRecord>(std::move(*record)));
+}
 
 ALAssetsGroup::ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record)
     : objc::Object(groupClass()), store_(std::move(store)), groupId_(record ? record->id : 0), record_(std::move(record)) {}
-
-std::shared_ptr<ALAssetsGroup> ALAssetsGroup::create(std::shared_ptr<PhotoStore> store, std::int64_t groupId) {
-    return objc::make<ALAssetsGroup>(std::move(store), groupId);
-}
 
 std::shared_ptr<ALAssetsGroup> ALAssetsGroup::create(std::shared_ptr<PhotoStore> store,
                                                      std::shared_ptr<const GroupRecord> record) {
@@ -72,12 +67,15 @@ bool ALAssetsGroup::addAsset(const ALAssetRef& asset) {
     // An asset of another library (another device root) is not ours to add.
     if (asset->store()->deviceRoot() != store_->deviceRoot()) return false;
     auto added = store_->addAssetToGroup(asset->assetId(), groupId_);
+    // The platform answers only NO; the log keeps why.
+    if (!added) foundation::NSLog("Photo library: cannot add an asset to %s: %s", record_->name, added.error().message);
     return added && added.value() != PhotoStore::Membership::Refused;
 }
 
 std::int64_t ALAssetsGroup::numberOfAssets() const {
     if (!store_) return 0;
     auto count = store_->numberOfAssets(groupId_);
+    if (!count) foundation::NSLog("Photo library: cannot count the assets of a group: %s", count.error().message);
     return count ? count.value() : 0;
 }
 
@@ -86,6 +84,9 @@ void ALAssetsGroup::enumerateAssetsUsingBlock(const ALAssetsGroupEnumerationResu
     bool stop = false;
     if (store_) {
         auto records = store_->assetsInGroup(groupId_);
+        // The platform's asset enumeration has no failure block: it ends, and
+        // the log keeps why.
+        if (!records) foundation::NSLog("Photo library: cannot list the assets of a group: %s", records.error().message);
         if (records) {
             std::uint64_t index = 0;
             for (auto& record : records.value()) {

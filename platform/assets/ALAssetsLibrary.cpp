@@ -19,7 +19,10 @@ namespace {
 
 NSErrorRef accessDenied() { return libraryError(ALAssetsLibraryAccessUserDeniedError); }
 
-// Reports an error to a failure block, if there is one.
+// Reports an error to a failure block, if there is one. The store's errors
+// reach it turned into the platform's (readError, writeError): the phone's
+// callers know only those codes, and the store's message goes along as the
+// failure reason.
 void deliverFailure(delivery::Operation operation, ALAssetsLibraryAccessFailureBlock failureBlock, NSErrorRef error) {
     if (!failureBlock) return;
     delivery::deliver(std::move(operation),

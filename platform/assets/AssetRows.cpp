@@ -21,14 +21,14 @@ foundation::ErrorOr<std::int64_t> insertAssetIntoSavedPhotos(sql::Database& data
             insert.bindBlob(6, std::span(reinterpret_cast<const std::uint8_t*>(record.metadataPropertyList.data()),
                                          record.metadataPropertyList.size()));
         }
-        if (auto inserted = insert.run(); !inserted) return inserted.error();
+        TRY(insert.run());
     }
     std::int64_t assetId = database.lastInsertRowId();
     auto member = TRY(database.prepare(
         "INSERT INTO memberships (group_id, asset_id, position) "
         "VALUES (?1, ?2, (SELECT COALESCE(MAX(position), 0) + 1 FROM memberships WHERE group_id = ?1))"));
     member.bind(1, savedPhotos).bind(2, assetId);
-    if (auto added = member.run(); !added) return added.error();
+    TRY(member.run());
     return assetId;
 }
 

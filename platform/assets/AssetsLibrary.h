@@ -11,6 +11,7 @@
 // has run (a test seam turns that off).
 #pragma once
 
+#include "platform/foundation/ErrorOr.h"
 #include "platform/foundation/NSData.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
@@ -150,8 +151,10 @@ private:
 
 class ALAssetsGroup : public objc::Object {
 public:
-    // Reads the group's record from the store now.
-    static std::shared_ptr<ALAssetsGroup> create(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
+    // Reads the group's record from the store now: the group, no group for an
+    // id the store does not know, or the error that kept the store from
+    // answering.
+    static foundation::ErrorOr<ALAssetsGroupRef> readFromStore(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
     // With the record already read (an enumeration reads every group in one
     // query), so that reading the name or type never touches the database.
     static std::shared_ptr<ALAssetsGroup> create(std::shared_ptr<PhotoStore> store,
@@ -177,7 +180,6 @@ public:
 
 protected:
     friend objc::Allocation;
-    ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::int64_t groupId);
     ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record);
 
 private:
@@ -188,8 +190,10 @@ private:
 
 class ALAsset : public objc::Object {
 public:
-    // Reads the asset's record from the store now.
-    static std::shared_ptr<ALAsset> create(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
+    // Reads the asset's record from the store now: the asset, no asset for an
+    // id the store does not know, or the error that kept the store from
+    // answering.
+    static foundation::ErrorOr<ALAssetRef> readFromStore(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     static std::shared_ptr<ALAsset> create(std::shared_ptr<PhotoStore> store,
                                            std::shared_ptr<const AssetRecord> record);
 
@@ -207,7 +211,6 @@ public:
 
 protected:
     friend objc::Allocation;
-    ALAsset(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
 private:
@@ -218,7 +221,6 @@ private:
 
 class ALAssetRepresentation : public objc::Object {
 public:
-    static std::shared_ptr<ALAssetRepresentation> create(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     static std::shared_ptr<ALAssetRepresentation> create(std::shared_ptr<PhotoStore> store,
                                                          std::shared_ptr<const AssetRecord> record);
 
@@ -237,7 +239,6 @@ public:
 
 protected:
     friend objc::Allocation;
-    ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::int64_t assetId);
     ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record);
 
 private:

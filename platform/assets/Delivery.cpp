@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 
+#include <cassert>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -69,6 +70,8 @@ void setHeld(bool held) {
 }
 
 void drain() {
+    // A delivery waiting behind this call could never run.
+    assert(!foundation::mainQueue().isCurrent() && "delivery::drain called on the delivery queue");
     auto& s = state();
     std::unique_lock lock(s.mutex);
     s.settled.wait(lock, [&] { return s.inFlight <= static_cast<std::int64_t>(s.heldResults.size()); });

@@ -1,11 +1,11 @@
 #include "platform/assets/DurableFiles.h"
 
 #include "platform/assets/StoreLayout.h"
+#include "platform/foundation/SystemError.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +16,7 @@ namespace fs = std::filesystem;
 namespace assets::durable {
 
 using foundation::ErrorCode;
+using foundation::errorFromErrno;
 using foundation::makeError;
 
 namespace {
@@ -46,6 +47,7 @@ std::atomic<std::uint64_t> temporarySequence{0};
 ErrorOr<std::pair<fs::path, int>> createTemporary(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
+    if (ec) return foundation::errorFromErrorCode(ec, "create " + folder.string());
     for (int attempt = 0; attempt < 100; ++attempt) {
         fs::path path = folder / temporaryFileName(::getpid(), temporarySequence.fetch_add(1));
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -90,8 +92,7 @@ ErrorOr<void> copyAll(int from, int to, const fs::path& path, std::int64_t& copi
             return errorFromErrno(errno, "read the source of " + path.string());
         }
         if (got == 0) return {};
-        auto written = writeAll(to, std::span(buffer.data(), static_cast<std::size_t>(got)), path);
-        if (!written) return written;
+        TRY(writeAll(to, std::span(buffer.data(), static_cast<std::size_t>(got)), path));
         copied += got;
     }
 }
@@ -109,24 +110,8 @@ ErrorOr<fs::path> finishTemporary(FileDescriptor& fd, const fs::path& path, Erro
 
 }  // namespace
 
-foundation::Error errorFromErrno(int error, const std::string& doing) {
-    std::string message = doing + ": " + std::strerror(error);
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return makeError(ErrorCode::NoSpace, std::move(message));
-    case ENOENT: return makeError(ErrorCode::NotFound, std::move(message));
-    case EACCES:
-    case EPERM:
-    case EROFS: return makeError(ErrorCode::PermissionDenied, std::move(message));
-    default: return makeError(ErrorCode::IOError, std::move(message));
-    }
-}
-
 ErrorOr<fs::path> writeTemporary(const fs::path& folder, std::span<const std::uint8_t> bytes) {
-    auto created = createTemporary(folder);
-    if (!created) return created.error();
-    auto [path, rawFd] = created.value();
+    auto [path, rawFd] = TRY(createTemporary(folder));
     FileDescriptor fd(rawFd);
     return finishTemporary(fd, path, writeAll(fd.get(), bytes, path));
 }
@@ -134,9 +119,7 @@ ErrorOr<fs::path> writeTemporary(const fs::path& folder, std::span<const std::ui
 ErrorOr<fs::path> copyToTemporary(const fs::path& folder, const fs::path& source, std::int64_t& copiedBytes) {
     FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.get() < 0) return errorFromErrno(errno, "open " + source.string());
-    auto created = createTemporary(folder);
-    if (!created) return created.error();
-    auto [path, rawFd] = created.value();
+    auto [path, rawFd] = TRY(createTemporary(folder));
     FileDescriptor fd(rawFd);
     return finishTemporary(fd, path, copyAll(input.get(), fd.get(), path, copiedBytes));
 }
@@ -144,7 +127,7 @@ ErrorOr<fs::path> copyToTemporary(const fs::path& folder, const fs::path& source
 ErrorOr<Placement> placeWithoutReplacing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::create_directories(to.parent_path(), ec);
-    if (ec) return errorFromErrno(ec.value(), "create " + to.parent_path().string());
+    if (ec) return foundation::errorFromErrorCode(ec, "create " + to.parent_path().string());
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return Placement::Placed;
     if (errno == EEXIST) return Placement::NameTaken;
     if (errno != EINVAL && errno != ENOSYS) return errorFromErrno(errno, "move " + from.string() + " to " + to.string());

@@ -14,10 +14,6 @@ namespace assets::durable {
 
 using foundation::ErrorOr;
 
-// An error for a failed system call: ENOSPC, EDQUOT and EFBIG become NoSpace,
-// so that the library can answer "not enough space".
-foundation::Error errorFromErrno(int error, const std::string& doing);
-
 // Creates a new temporary file named after this process in `folder`, writes
 // `bytes` into it and flushes it to disk. On failure nothing is left behind.
 ErrorOr<std::filesystem::path> writeTemporary(const std::filesystem::path& folder, std::span<const std::uint8_t> bytes);

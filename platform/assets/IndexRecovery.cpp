@@ -1,6 +1,7 @@
 #include "platform/assets/IndexRecovery.h"
 
 #include "platform/assets/DurableFiles.h"
+#include "platform/foundation/SystemError.h"
 
 #include <ctime>
 #include <optional>
@@ -42,12 +43,12 @@ foundation::ErrorOr<IndexRecoveryLock> IndexRecoveryLock::acquire(const fs::path
     // leaves it alone.
     fs::path lockFile = databaseFile.parent_path() / "IndexRecovery.lock";
     int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return durable::errorFromErrno(errno, "open " + lockFile.string());
+    if (fd < 0) return foundation::errorFromErrno(errno, "open " + lockFile.string());
     while (::flock(fd, LOCK_EX) != 0) {
         if (errno == EINTR) continue;
         int error = errno;
         ::close(fd);
-        return durable::errorFromErrno(error, "lock " + lockFile.string());
+        return foundation::errorFromErrno(error, "lock " + lockFile.string());
     }
     return IndexRecoveryLock(fd);
 }
@@ -67,14 +68,12 @@ foundation::ErrorOr<fs::path> moveIndexAside(const fs::path& databaseFile) {
                 return foundation::makeError(foundation::ErrorCode::IOError, "no free name to move " + file.string() +
                                                                                  " aside");
             fs::path aside = withSuffix(file, n == 1 ? stamp : stamp + "-" + std::to_string(n));
-            auto placed = durable::placeWithoutReplacing(file, aside);
-            if (!placed) return placed.error();
-            if (placed.value() == durable::Placement::NameTaken) continue;
+            if (TRY(durable::placeWithoutReplacing(file, aside)) == durable::Placement::NameTaken) continue;
             if (!movedIndex) movedIndex = aside;
             break;
         }
     }
-    if (auto synced = durable::syncFolder(databaseFile.parent_path()); !synced) return synced.error();
+    TRY(durable::syncFolder(databaseFile.parent_path()));
     if (!movedIndex) return foundation::makeError(foundation::ErrorCode::NotFound,
                                                   "no index at " + databaseFile.string() + " to move aside");
     return *movedIndex;

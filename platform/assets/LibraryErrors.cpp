@@ -33,7 +33,8 @@ NSErrorRef libraryError(long code, std::string_view reason) {
 
 long writeErrorCode(const foundation::Error& error) {
     switch (error.code) {
-    case foundation::ErrorCode::NoSpace: return ALAssetsLibraryWriteDiskSpaceError;
+    case foundation::ErrorCode::NoSpace:
+    case foundation::ErrorCode::TooLarge: return ALAssetsLibraryWriteDiskSpaceError;
     case foundation::ErrorCode::Unavailable: return ALAssetsLibraryWriteBusyError;
     default: return ALAssetsLibraryWriteFailedError;
     }

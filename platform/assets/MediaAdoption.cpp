@@ -6,6 +6,7 @@
 #include "platform/assets/StoreLayout.h"
 #include "platform/assets/VideoFormat.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/SystemError.h"
 #include "platform/imageio/ImageCodecs.h"
 
 #include <algorithm>
@@ -121,8 +122,7 @@ foundation::ErrorOr<std::vector<UnlistedFile>> unlistedFiles(sql::Database& data
         if (folderError) foundation::NSLog("Photo library: cannot list %s: %s", folder.path().string(),
                                            folderError.message());
     }
-    if (ec) return foundation::makeError(foundation::ErrorCode::IOError,
-                                         "cannot list the camera folders in " + dcim.string() + ": " + ec.message());
+    if (ec) return foundation::errorFromErrorCode(ec, "cannot list the camera folders in " + dcim.string());
     std::sort(unlisted.begin(), unlisted.end(), [](const UnlistedFile& a, const UnlistedFile& b) {
         return a.number != b.number ? a.number < b.number : a.devicePath < b.devicePath;
     });
@@ -182,8 +182,8 @@ foundation::ErrorOr<AdoptionCount> adoptUnlistedMedia(sql::Database& database, c
         ++count.adopted;
     }
     if (count.adopted == 0) return count;  // Nothing written; the transaction gives the lock back.
-    if (auto advanced = advanceFileNumberCounter(database, nextNumber); !advanced) return advanced.error();
-    if (auto committed = transaction.commit(); !committed) return committed.error();
+    TRY(advanceFileNumberCounter(database, nextNumber));
+    TRY(transaction.commit());
     return count;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/assets/StoreLayout.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/SystemError.h"
 
 #include <chrono>
 #include <map>
@@ -36,10 +37,20 @@ ErrorOr<void> enableWriteAheadLog(sql::Database& database) {
     // process opening the same new library at the same time makes this
     // report busy, which passes as soon as that process is done.
     for (int attempt = 0;; ++attempt) {
-        auto mode = database.prepare("PRAGMA journal_mode = WAL");
-        if (!mode) return mode.error();
-        auto row = mode->step();
-        if (row) return {};
+        auto mode = TRY(database.prepare("PRAGMA journal_mode = WAL"));
+        auto row = mode.step();
+        if (row) {
+            // The pragma answers the mode in force: where the file system
+            // cannot share the log's index between processes the old mode
+            // stays. Readers that never wait for a writer rest on the log, so
+            // a mode that did not take is an error, not a quiet change.
+            std::string inForce = row.value() ? mode.columnText(0) : std::string("(none)");
+            if (inForce != "wal")
+                return foundation::makeError(foundation::ErrorCode::IOError,
+                                             "the index cannot use a write-ahead log (journal mode " + inForce + ")");
+            return {};
+        }
+        // Only a busy answer is tried again; any other error goes up as it is.
         if (row.error().code != foundation::ErrorCode::Unavailable || attempt >= 100) return row.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -49,16 +60,14 @@ ErrorOr<void> enableWriteAheadLog(sql::Database& database) {
 // date.
 ErrorOr<std::unique_ptr<sql::Database>> openIndex(const fs::path& databaseFile, std::chrono::milliseconds busyTimeout) {
     auto database = TRY(sql::Database::open(databaseFile, busyTimeout));
-    if (auto wal = enableWriteAheadLog(*database); !wal) return wal.error();
+    TRY(enableWriteAheadLog(*database));
     // FULL: a committed asset survives a power loss, not only a crash.
     // cache_size: SQLite's own page cache grows with the index up to its 2 MB
     // default, which a long-running app pays as resident memory; the index is
     // appended to and read by key, so 256 KiB keeps the tree's inner pages and
     // the system's file cache holds the rest.
-    if (auto settings = database->execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON; PRAGMA cache_size = -256");
-        !settings)
-        return settings.error();
-    if (auto migrated = migrateSchema(*database); !migrated) return migrated.error();
+    TRY(database->execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON; PRAGMA cache_size = -256"));
+    TRY(migrateSchema(*database));
     return database;
 }
 
@@ -113,17 +122,13 @@ ErrorOr<void> PhotoStore::openLocked() {
     std::error_code ec;
     for (const char* folder : {kPhotoDataDevicePath, kDCIMDevicePath, kIncomingDevicePath}) {
         fs::create_directories(hostPath(folder), ec);
-        if (ec) return foundation::makeError(foundation::ErrorCode::IOError,
-                                             "cannot create " + hostPath(folder).string() + ": " + ec.message());
+        if (ec) return foundation::errorFromErrorCode(ec, "cannot create " + hostPath(folder).string());
     }
-    if (hasCompanionsWithoutIndex(databaseFile_)) {
-        if (auto moved = moveOrphanedCompanionsAside(); !moved) return moved;
-    }
+    if (hasCompanionsWithoutIndex(databaseFile_)) TRY(moveOrphanedCompanionsAside());
     auto opened = openIndex(databaseFile_, busyTimeout_);
     if (!opened && opened.error().code == foundation::ErrorCode::Malformed)
         opened = moveUnreadableIndexAsideAndOpenAnew(opened.error());
-    if (!opened) return opened.error();
-    database_ = std::move(opened).value();
+    database_ = TRY(std::move(opened));
     cleanLeftoversLocked();
     return {};
 }

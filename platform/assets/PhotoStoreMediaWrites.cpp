@@ -57,23 +57,19 @@ void PhotoStore::setWriteStepObserverForTesting(std::function<void(WriteStep)> o
 ErrorOr<AssetRecord> PhotoStore::addPhoto(const NewPhoto& photo, MediaWriteOptions options) {
     MediaRow row{AssetKind::Photo, photo.extension, photo.orientation, {}, static_cast<std::int64_t>(photo.bytes.size())};
     if (photo.metadata) {
-        auto serialized =
-            foundation::serializePropertyList(foundation::PlistValue(*photo.metadata), foundation::PlistFormat::Binary);
-        if (!serialized) return serialized.error();
-        row.metadataPropertyList = std::move(serialized).value();
+        row.metadataPropertyList = TRY(
+            foundation::serializePropertyList(foundation::PlistValue(*photo.metadata), foundation::PlistFormat::Binary));
     }
-    auto temporary = durable::writeTemporary(hostPath(kIncomingDevicePath), photo.bytes);
-    if (!temporary) return temporary.error();
+    auto temporary = TRY(durable::writeTemporary(hostPath(kIncomingDevicePath), photo.bytes));
     notifyStep(WriteStep::TemporaryWritten);
-    return commitMedia(temporary.value(), std::move(row), options);
+    return commitMedia(temporary, std::move(row), options);
 }
 
 ErrorOr<AssetRecord> PhotoStore::addVideo(const fs::path& hostFile, VideoFormat format, MediaWriteOptions options) {
     std::int64_t size = 0;
-    auto temporary = durable::copyToTemporary(hostPath(kIncomingDevicePath), hostFile, size);
-    if (!temporary) return temporary.error();
+    auto temporary = TRY(durable::copyToTemporary(hostPath(kIncomingDevicePath), hostFile, size));
     notifyStep(WriteStep::TemporaryWritten);
-    return commitMedia(temporary.value(), MediaRow{AssetKind::Video, videoExtension(format), 0, {}, size}, options);
+    return commitMedia(temporary, MediaRow{AssetKind::Video, videoExtension(format), 0, {}, size}, options);
 }
 
 ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow row, MediaWriteOptions options) {
@@ -87,23 +83,18 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
     } temporaryGuard{temporary};
 
     std::lock_guard lock(mutex_);
-    if (auto opened = ensureOpenLocked(); !opened) return opened.error();
-    auto transaction = sql::WriteTransaction::begin(*database_);
-    if (!transaction) return transaction.error();
+    TRY(ensureOpenLocked());
+    auto transaction = TRY(sql::WriteTransaction::begin(*database_));
 
     // 1. A file number no other file has: the counter, past any name that is
     //    taken already. Moving without replacing makes a taken name visible.
-    auto counter = database_->queryInteger("SELECT value FROM counters WHERE name = 'next_file_number'");
-    if (!counter) return counter.error();
-    std::int64_t number = counter.value();
+    std::int64_t number = TRY(database_->queryInteger("SELECT value FROM counters WHERE name = 'next_file_number'"));
     std::string devicePath;
     for (int taken = 0;; ++taken, ++number) {
         if (taken >= kMaximumTakenNames)
             return makeError(ErrorCode::IOError, "no free media file name near number " + std::to_string(number));
         devicePath = mediaDevicePath(number, row.extension);
-        auto placed = durable::placeWithoutReplacing(temporary, hostPath(devicePath));
-        if (!placed) return placed.error();
-        if (placed.value() == durable::Placement::Placed) break;
+        if (TRY(durable::placeWithoutReplacing(temporary, hostPath(devicePath))) == durable::Placement::Placed) break;
     }
     temporaryGuard.placed = true;
     fs::path finalFile = hostPath(devicePath);
@@ -113,7 +104,7 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
     AssetRecord record{0, makeUUID(), row.kind, devicePath, row.extension, row.orientation,
                        std::move(row.metadataPropertyList), secondsSinceReferenceDateNow(), row.byteSize};
     auto abandon = [&](foundation::Error error) -> ErrorOr<AssetRecord> {
-        transaction->rollback();
+        transaction.rollback();
         // Only this write's own file, known to have no row, is removed; when
         // the index cannot say, the file stays, and the next open that finds
         // it without a row adds it to the camera roll.
@@ -138,7 +129,7 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
     if (!inserted) return abandon(inserted.error());
     record.id = inserted.value();
     if (auto advanced = advanceFileNumberCounter(*database_, number + 1); !advanced) return abandon(advanced.error());
-    if (auto committed = transaction->commit(); !committed) return abandon(committed.error());
+    if (auto committed = transaction.commit(); !committed) return abandon(committed.error());
     return record;
 }
 

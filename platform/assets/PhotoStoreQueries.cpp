@@ -46,19 +46,13 @@ GroupRecord groupFromRow(const sql::Statement& row) {
 template <typename Record, typename FromRow>
 ErrorOr<std::vector<Record>> collect(sql::Statement& statement, FromRow fromRow) {
     std::vector<Record> records;
-    for (;;) {
-        auto row = statement.step();
-        if (!row) return row.error();
-        if (!row.value()) return records;
-        records.push_back(fromRow(statement));
-    }
+    while (TRY(statement.step())) records.push_back(fromRow(statement));
+    return records;
 }
 
 template <typename Record, typename FromRow>
 ErrorOr<std::optional<Record>> first(sql::Statement& statement, FromRow fromRow) {
-    auto row = statement.step();
-    if (!row) return row.error();
-    if (!row.value()) return std::optional<Record>();
+    if (!TRY(statement.step())) return std::optional<Record>();
     return std::optional<Record>(fromRow(statement));
 }
 
@@ -67,126 +61,112 @@ std::string groupQuery(const char* tail) { return std::string("SELECT ") + kGrou
 
 ErrorOr<GroupRecord> insertGroup(sql::Database& database, std::string_view name, ALAssetsGroupType type) {
     GroupRecord record{0, makeUUID(), std::string(name), type, secondsSinceReferenceDateNow()};
-    auto insert = database.prepare("INSERT INTO groups (uuid, name, type, created) VALUES (?, ?, ?, ?)");
-    if (!insert) return insert.error();
-    insert->bind(1, record.uuid).bind(2, record.name).bind(3, std::int64_t{type}).bindReal(4, record.createdSinceReferenceDate);
-    auto inserted = insert->run();
-    if (!inserted) return inserted.error();
+    auto insert = TRY(database.prepare("INSERT INTO groups (uuid, name, type, created) VALUES (?, ?, ?, ?)"));
+    insert.bind(1, record.uuid).bind(2, record.name).bind(3, std::int64_t{type}).bindReal(4, record.createdSinceReferenceDate);
+    TRY(insert.run());
     record.id = database.lastInsertRowId();
     return record;
 }
 
 }  // namespace
 
-#define OPEN_OR_RETURN()                       \
-    std::lock_guard lock(mutex_);              \
-    if (auto opened = ensureOpenLocked(); !opened) return opened.error()
-
 ErrorOr<PhotoStore::GroupList> PhotoStore::allGroups() {
-    OPEN_OR_RETURN();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
     // PRAGMA data_version changes whenever another connection (of this
     // process or another) commits; this connection's own group changes clear
     // the list where they are made.
-    auto version = database_->queryInteger("PRAGMA data_version");
-    if (!version) return version.error();
-    if (cachedGroups_ && version.value() == cachedGroupsDataVersion_) return cachedGroups_;
-    auto statement = database_->prepare(groupQuery("ORDER BY g.id"));
-    if (!statement) return statement.error();
-    auto records = collect<GroupRecord>(statement.value(), groupFromRow);
-    if (!records) return records.error();
-    cachedGroups_ = std::make_shared<const std::vector<GroupRecord>>(std::move(records).value());
-    cachedGroupsDataVersion_ = version.value();
+    auto version = TRY(database_->queryInteger("PRAGMA data_version"));
+    if (cachedGroups_ && version == cachedGroupsDataVersion_) return cachedGroups_;
+    auto statement = TRY(database_->prepare(groupQuery("ORDER BY g.id")));
+    auto records = TRY(collect<GroupRecord>(statement, groupFromRow));
+    cachedGroups_ = std::make_shared<const std::vector<GroupRecord>>(std::move(records));
+    cachedGroupsDataVersion_ = version;
     return cachedGroups_;
 }
 
 ErrorOr<std::vector<GroupRecord>> PhotoStore::groups(ALAssetsGroupType types) {
-    auto all = allGroups();
-    if (!all) return all.error();
+    auto all = TRY(allGroups());
     std::vector<GroupRecord> matching;
-    for (const auto& record : *all.value())
+    for (const auto& record : *all)
         if (record.type & types) matching.push_back(record);
     return matching;
 }
 
 ErrorOr<std::optional<GroupRecord>> PhotoStore::group(std::int64_t groupId) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare(groupQuery("WHERE g.id = ?"));
-    if (!statement) return statement.error();
-    statement->bind(1, groupId);
-    return first<GroupRecord>(statement.value(), groupFromRow);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare(groupQuery("WHERE g.id = ?")));
+    statement.bind(1, groupId);
+    return first<GroupRecord>(statement, groupFromRow);
 }
 
 ErrorOr<std::optional<GroupRecord>> PhotoStore::firstGroupNamed(std::string_view name) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare(groupQuery("WHERE g.name = ? ORDER BY g.id LIMIT 1"));
-    if (!statement) return statement.error();
-    statement->bind(1, name);
-    return first<GroupRecord>(statement.value(), groupFromRow);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare(groupQuery("WHERE g.name = ? ORDER BY g.id LIMIT 1")));
+    statement.bind(1, name);
+    return first<GroupRecord>(statement, groupFromRow);
 }
 
 ErrorOr<std::optional<AssetRecord>> PhotoStore::asset(std::int64_t assetId) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare(assetQuery("WHERE a.id = ?"));
-    if (!statement) return statement.error();
-    statement->bind(1, assetId);
-    return first<AssetRecord>(statement.value(), assetFromRow);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare(assetQuery("WHERE a.id = ?")));
+    statement.bind(1, assetId);
+    return first<AssetRecord>(statement, assetFromRow);
 }
 
 ErrorOr<std::optional<AssetRecord>> PhotoStore::assetWithUUID(std::string_view uuid) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare(assetQuery("WHERE a.uuid = ?"));
-    if (!statement) return statement.error();
-    statement->bind(1, uuid);
-    return first<AssetRecord>(statement.value(), assetFromRow);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare(assetQuery("WHERE a.uuid = ?")));
+    statement.bind(1, uuid);
+    return first<AssetRecord>(statement, assetFromRow);
 }
 
 ErrorOr<std::vector<AssetRecord>> PhotoStore::assetsInGroup(std::int64_t groupId) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare(
-        assetQuery("JOIN memberships m ON m.asset_id = a.id WHERE m.group_id = ? ORDER BY m.position"));
-    if (!statement) return statement.error();
-    statement->bind(1, groupId);
-    return collect<AssetRecord>(statement.value(), assetFromRow);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare(
+        assetQuery("JOIN memberships m ON m.asset_id = a.id WHERE m.group_id = ? ORDER BY m.position")));
+    statement.bind(1, groupId);
+    return collect<AssetRecord>(statement, assetFromRow);
 }
 
 ErrorOr<std::int64_t> PhotoStore::numberOfAssets(std::int64_t groupId) {
-    OPEN_OR_RETURN();
-    auto statement = database_->prepare("SELECT COUNT(*) FROM memberships WHERE group_id = ?");
-    if (!statement) return statement.error();
-    statement->bind(1, groupId);
-    auto row = statement->step();
-    if (!row) return row.error();
-    return statement->columnInt64(0);
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto statement = TRY(database_->prepare("SELECT COUNT(*) FROM memberships WHERE group_id = ?"));
+    statement.bind(1, groupId);
+    // COUNT(*) always answers one row.
+    TRY(statement.step());
+    return statement.columnInt64(0);
 }
 
 ErrorOr<std::vector<GroupRecord>> PhotoStore::groupsContaining(std::int64_t assetId) {
-    OPEN_OR_RETURN();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
     auto statement =
-        database_->prepare(groupQuery("JOIN memberships m ON m.group_id = g.id WHERE m.asset_id = ? ORDER BY g.id"));
-    if (!statement) return statement.error();
-    statement->bind(1, assetId);
-    return collect<GroupRecord>(statement.value(), groupFromRow);
+        TRY(database_->prepare(groupQuery("JOIN memberships m ON m.group_id = g.id WHERE m.asset_id = ? ORDER BY g.id")));
+    statement.bind(1, assetId);
+    return collect<GroupRecord>(statement, groupFromRow);
 }
 
 ErrorOr<std::optional<GroupRecord>> PhotoStore::createAlbumUnlessNameTaken(std::string_view name) {
     if (name.empty()) return std::optional<GroupRecord>();
-    OPEN_OR_RETURN();
-    auto transaction = sql::WriteTransaction::begin(*database_);
-    if (!transaction) return transaction.error();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto transaction = TRY(sql::WriteTransaction::begin(*database_));
     {
-        auto taken = database_->prepare("SELECT 1 FROM groups WHERE name = ? LIMIT 1");
-        if (!taken) return taken.error();
-        taken->bind(1, name);
-        auto row = taken->step();
-        if (!row) return row.error();
-        if (row.value()) return std::optional<GroupRecord>();
+        auto taken = TRY(database_->prepare("SELECT 1 FROM groups WHERE name = ? LIMIT 1"));
+        taken.bind(1, name);
+        if (TRY(taken.step())) return std::optional<GroupRecord>();
     }
-    auto record = insertGroup(*database_, name, ALAssetsGroupAlbum);
-    if (!record) return record.error();
+    auto record = TRY(insertGroup(*database_, name, ALAssetsGroupAlbum));
     cachedGroups_.reset();
-    auto committed = transaction->commit();
-    if (!committed) return committed.error();
-    return std::optional<GroupRecord>(std::move(record).value());
+    TRY(transaction.commit());
+    return std::optional<GroupRecord>(std::move(record));
 }
 
 ErrorOr<GroupRecord> PhotoStore::createGroup(std::string_view name, ALAssetsGroupType type) {
@@ -194,66 +174,58 @@ ErrorOr<GroupRecord> PhotoStore::createGroup(std::string_view name, ALAssetsGrou
                      type == ALAssetsGroupPhotoStream;
     if (!creatable) return makeError(ErrorCode::InvalidArgument, "groups of type " + std::to_string(type) +
                                                                      " cannot be created");
-    OPEN_OR_RETURN();
-    auto transaction = sql::WriteTransaction::begin(*database_);
-    if (!transaction) return transaction.error();
-    auto record = insertGroup(*database_, name, type);
-    if (!record) return record.error();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto transaction = TRY(sql::WriteTransaction::begin(*database_));
+    auto record = TRY(insertGroup(*database_, name, type));
     cachedGroups_.reset();
-    auto committed = transaction->commit();
-    if (!committed) return committed.error();
+    TRY(transaction.commit());
     return record;
 }
 
 ErrorOr<bool> PhotoStore::renameGroup(std::int64_t groupId, std::string_view name) {
-    OPEN_OR_RETURN();
-    auto rename = database_->prepare("UPDATE groups SET name = ? WHERE id = ?");
-    if (!rename) return rename.error();
-    rename->bind(1, name).bind(2, groupId);
-    auto renamed = rename->run();
-    if (!renamed) return renamed.error();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto rename = TRY(database_->prepare("UPDATE groups SET name = ? WHERE id = ?"));
+    rename.bind(1, name).bind(2, groupId);
+    TRY(rename.run());
     cachedGroups_.reset();
     return database_->changes() > 0;
 }
 
 ErrorOr<PhotoStore::Membership> PhotoStore::addAssetToGroup(std::int64_t assetId, std::int64_t groupId) {
-    OPEN_OR_RETURN();
-    auto transaction = sql::WriteTransaction::begin(*database_);
-    if (!transaction) return transaction.error();
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto transaction = TRY(sql::WriteTransaction::begin(*database_));
     {
-        auto check = database_->prepare(
+        auto check = TRY(database_->prepare(
             "SELECT (SELECT type FROM groups WHERE id = ?1), EXISTS (SELECT 1 FROM assets WHERE id = ?2), "
-            "EXISTS (SELECT 1 FROM memberships WHERE group_id = ?1 AND asset_id = ?2)");
-        if (!check) return check.error();
-        check->bind(1, groupId).bind(2, assetId);
-        auto row = check->step();
-        if (!row) return row.error();
-        bool groupExists = !check->columnIsNull(0);
-        auto type = static_cast<ALAssetsGroupType>(check->columnInt64(0));
-        if (!groupExists || !isEditableGroupType(type) || check->columnInt64(1) == 0) return Membership::Refused;
-        if (check->columnInt64(2) != 0) return Membership::AlreadyMember;
+            "EXISTS (SELECT 1 FROM memberships WHERE group_id = ?1 AND asset_id = ?2)"));
+        check.bind(1, groupId).bind(2, assetId);
+        // The three subqueries always answer one row.
+        TRY(check.step());
+        bool groupExists = !check.columnIsNull(0);
+        auto type = static_cast<ALAssetsGroupType>(check.columnInt64(0));
+        if (!groupExists || !isEditableGroupType(type) || check.columnInt64(1) == 0) return Membership::Refused;
+        if (check.columnInt64(2) != 0) return Membership::AlreadyMember;
     }
-    auto insert = database_->prepare(
+    auto insert = TRY(database_->prepare(
         "INSERT INTO memberships (group_id, asset_id, position) "
-        "VALUES (?1, ?2, (SELECT COALESCE(MAX(position), 0) + 1 FROM memberships WHERE group_id = ?1))");
-    if (!insert) return insert.error();
-    insert->bind(1, groupId).bind(2, assetId);
-    auto inserted = insert->run();
-    if (!inserted) return inserted.error();
-    auto committed = transaction->commit();
-    if (!committed) return committed.error();
+        "VALUES (?1, ?2, (SELECT COALESCE(MAX(position), 0) + 1 FROM memberships WHERE group_id = ?1))"));
+    insert.bind(1, groupId).bind(2, assetId);
+    TRY(insert.run());
+    TRY(transaction.commit());
     return Membership::Added;
 }
 
 ErrorOr<bool> PhotoStore::removeAssetFromGroup(std::int64_t assetId, std::int64_t groupId) {
-    OPEN_OR_RETURN();
-    auto remove = database_->prepare(
+    std::lock_guard lock(mutex_);
+    TRY(ensureOpenLocked());
+    auto remove = TRY(database_->prepare(
         "DELETE FROM memberships WHERE group_id = ?1 AND asset_id = ?2 "
-        "AND (SELECT type FROM groups WHERE id = ?1) = 2");
-    if (!remove) return remove.error();
-    remove->bind(1, groupId).bind(2, assetId);
-    auto removed = remove->run();
-    if (!removed) return removed.error();
+        "AND (SELECT type FROM groups WHERE id = ?1) = 2"));
+    remove.bind(1, groupId).bind(2, assetId);
+    TRY(remove.run());
     return database_->changes() > 0;
 }
 

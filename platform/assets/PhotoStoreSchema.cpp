@@ -51,37 +51,26 @@ INSERT INTO counters (name, value) VALUES ('next_file_number', 1);
 )sql";
 
 ErrorOr<void> createVersion1(sql::Database& database) {
-    auto created = database.execute(kVersion1);
-    if (!created) return created;
-    auto insert = database.prepare("INSERT INTO groups (uuid, name, type, created) VALUES (?, ?, ?, ?)");
-    if (!insert) return insert.error();
-    insert->bind(1, makeUUID())
+    TRY(database.execute(kVersion1));
+    auto insert = TRY(database.prepare("INSERT INTO groups (uuid, name, type, created) VALUES (?, ?, ?, ?)"));
+    insert.bind(1, makeUUID())
         .bind(2, kSavedPhotosGroupName)
         .bind(3, std::int64_t{ALAssetsGroupSavedPhotos})
         .bindReal(4, secondsSinceReferenceDateNow());
-    return insert->run();
+    return insert.run();
 }
 
 }  // namespace
 
 ErrorOr<void> migrateSchema(sql::Database& database) {
-    auto version = database.queryInteger("PRAGMA user_version");
-    if (!version) return version.error();
-    if (version.value() >= kCurrentSchemaVersion) return {};
+    if (TRY(database.queryInteger("PRAGMA user_version")) >= kCurrentSchemaVersion) return {};
 
-    auto transaction = sql::WriteTransaction::begin(database);
-    if (!transaction) return transaction.error();
+    auto transaction = TRY(sql::WriteTransaction::begin(database));
     // Read again under the write lock: another process may have migrated
     // while this one waited for it.
-    version = database.queryInteger("PRAGMA user_version");
-    if (!version) return version.error();
-    if (version.value() < 1) {
-        auto created = createVersion1(database);
-        if (!created) return created;
-    }
-    auto stamped = database.execute("PRAGMA user_version = " + std::to_string(kCurrentSchemaVersion));
-    if (!stamped) return stamped;
-    return transaction->commit();
+    if (TRY(database.queryInteger("PRAGMA user_version")) < 1) TRY(createVersion1(database));
+    TRY(database.execute("PRAGMA user_version = " + std::to_string(kCurrentSchemaVersion)));
+    return transaction.commit();
 }
 
 }  // namespace assets

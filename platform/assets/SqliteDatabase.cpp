@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cassert>
+
 namespace assets::sql {
 
 using foundation::ErrorCode;
@@ -66,8 +68,7 @@ ErrorOr<bool> Statement::step() {
 }
 
 ErrorOr<void> Statement::run() {
-    auto stepped = step();
-    if (!stepped) return stepped.error();
+    TRY(step());
     return {};
 }
 
@@ -107,11 +108,13 @@ ErrorOr<std::unique_ptr<Database>> Database::open(const std::filesystem::path& f
 }
 
 Database::~Database() {
+    assert(statementsInUse_ == 0 && "a statement handle outlived its database");
     for (auto& [sql, statement] : idleStatements_) sqlite3_finalize(statement);
     sqlite3_close_v2(handle_);
 }
 
 void Database::giveBack(std::string sql, sqlite3_stmt* statement) {
+    --statementsInUse_;
     // The reset's result repeats the last step's error, which that step
     // already reported.
     sqlite3_reset(statement);
@@ -135,6 +138,7 @@ ErrorOr<Statement> Database::prepare(std::string_view sql) {
     if (auto idle = idleStatements_.find(key); idle != idleStatements_.end()) {
         sqlite3_stmt* statement = idle->second;
         idleStatements_.erase(idle);
+        ++statementsInUse_;
         return Statement(*this, std::move(key), statement);
     }
     sqlite3_stmt* statement = nullptr;
@@ -143,6 +147,7 @@ ErrorOr<Statement> Database::prepare(std::string_view sql) {
     if (result != SQLITE_OK) return lastError("prepare");
     // Text that holds no statement (only a comment, say) prepares to nothing.
     if (!statement) return makeError(ErrorCode::InvalidArgument, "no statement in \"" + key + "\"");
+    ++statementsInUse_;
     return Statement(*this, std::move(key), statement);
 }
 
@@ -150,6 +155,8 @@ std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowi
 
 bool Database::fileHasMoved() const {
     int moved = 0;
+    // A file system that cannot tell answers an error; the index is then
+    // taken to be still where it was opened.
     if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK) return false;
     return moved != 0;
 }
@@ -157,12 +164,9 @@ bool Database::fileHasMoved() const {
 std::int64_t Database::changes() const { return sqlite3_changes64(handle_); }
 
 ErrorOr<std::int64_t> Database::queryInteger(std::string_view sql) {
-    auto statement = prepare(sql);
-    if (!statement) return statement.error();
-    auto row = statement->step();
-    if (!row) return row.error();
-    if (!row.value()) return makeError(ErrorCode::NotFound, "no result for " + std::string(sql));
-    return statement->columnInt64(0);
+    auto statement = TRY(prepare(sql));
+    if (!TRY(statement.step())) return makeError(ErrorCode::NotFound, "no result for " + std::string(sql));
+    return statement.columnInt64(0);
 }
 
 foundation::Error Database::lastError(std::string_view doing) const {
@@ -188,8 +192,7 @@ foundation::Error Database::errorFor(int resultCode, std::string message) {
 }
 
 ErrorOr<WriteTransaction> WriteTransaction::begin(Database& database) {
-    auto begun = database.execute("BEGIN IMMEDIATE");
-    if (!begun) return begun.error();
+    TRY(database.execute("BEGIN IMMEDIATE"));
     return WriteTransaction(database);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/foundation/ErrorOr.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -112,6 +113,9 @@ private:
     // handle is not in here, so it can never be handed out twice; of two
     // statements for one text coming back, the second is finalized.
     std::unordered_map<std::string, sqlite3_stmt*> idleStatements_;
+    // Statements held by live handles, which must all be gone before the
+    // database is.
+    std::size_t statementsInUse_ = 0;
 };
 
 // A write transaction that takes the database's write lock when it begins

@@ -1,6 +1,7 @@
 #include "platform/foundation/DeviceRoot.h"
 
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/SystemError.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -39,18 +40,22 @@ ErrorOr<fs::path> absoluteRoot(const fs::path& root) {
     if (root.empty()) return makeError(ErrorCode::InvalidArgument, "an empty path names no device root");
     std::error_code ec;
     fs::path absolute = fs::absolute(root, ec);
-    if (ec) return makeError(ErrorCode::IOError, "cannot make " + root.string() + " absolute: " + ec.message());
+    if (ec) return errorFromErrorCode(ec, "cannot make " + root.string() + " absolute");
     return absolute.lexically_normal();
 }
 
-const fs::path& publishRoot(const fs::path& absolute) {
+// Lays the root out and makes it the one in use. A root that cannot be laid
+// out is still the one named (each file operation in it then reports its own
+// failure); the answer says why it could not be.
+ErrorOr<void> publishRoot(const fs::path& absolute) {
     const fs::path* fixed = publishedRoots().emplace_back(std::make_unique<const fs::path>(absolute)).get();
-    // A root that cannot be laid out is still the one named; each file
-    // operation in it then reports its own failure.
-    if (auto prepared = prepareDeviceRoot(*fixed); !prepared)
-        NSLog("device root: cannot lay out %@: %@", fixed->string(), prepared.error().message);
+    auto prepared = prepareDeviceRoot(*fixed);
     gRootInUse.store(fixed, std::memory_order_release);
-    return *fixed;
+    return prepared;
+}
+
+void logLayoutFailure(const ErrorOr<void>& published) {
+    if (!published) NSLog("device root: cannot lay out %@: %@", gRootInUse.load()->string(), published.error().message);
 }
 
 fs::path defaultRoot() {
@@ -67,7 +72,7 @@ ErrorOr<void> ensureSymlink(const fs::path& link, const fs::path& target) {
     if (fs::exists(status)) return makeError(ErrorCode::IOError, link.string() + " exists and is not a link");
     fs::create_directory_symlink(target, link, ec);
     // Another process may have made it in the meantime.
-    if (ec && !fs::is_symlink(fs::symlink_status(link))) return makeError(ErrorCode::IOError, ec.message());
+    if (ec && !fs::is_symlink(fs::symlink_status(link))) return errorFromErrorCode(ec, "cannot link " + link.string());
     return {};
 }
 
@@ -80,13 +85,11 @@ ErrorOr<void> prepareDeviceRoot(const fs::path& root) {
                                "Library/MobileSubstrate/DynamicLibraries", "Library/PreferenceBundles",
                                "Library/PreferenceLoader/Preferences", "System/Library/CoreServices"}) {
         fs::create_directories(root / folder, ec);
-        if (ec) return makeError(ErrorCode::IOError, "cannot create " + (root / folder).string() + ": " + ec.message());
+        if (ec) return errorFromErrorCode(ec, "cannot create " + (root / folder).string());
     }
     for (auto [link, target] : {std::pair{"var", "private/var"}, std::pair{"User", "var/mobile"},
-                                std::pair{"tmp", "private/var/tmp"}, std::pair{"etc", "private/etc"}}) {
-        auto made = ensureSymlink(root / link, target);
-        if (!made) return made;
-    }
+                                std::pair{"tmp", "private/var/tmp"}, std::pair{"etc", "private/etc"}})
+        TRY(ensureSymlink(root / link, target));
     return {};
 }
 
@@ -98,14 +101,13 @@ ErrorOr<void> setDeviceRoot(const fs::path& root) {
         return makeError(ErrorCode::InvalidArgument,
                          "cannot name " + wanted.string() + " as the device root: " + inUse->string() + " is in use");
     }
-    publishRoot(wanted);
-    return {};
+    return publishRoot(wanted);
 }
 
 void setDeviceRootForTesting(const fs::path& root) {
     std::lock_guard lock(choosingMutex());
     if (auto absolute = absoluteRoot(root)) {
-        publishRoot(absolute.value());
+        logLayoutFailure(publishRoot(absolute.value()));
     } else {
         NSLog("device root: %@", absolute.error().message);
     }
@@ -119,7 +121,10 @@ const fs::path& deviceRoot() {
     fs::path chosen = fromEnvironment && *fromEnvironment ? fs::path(fromEnvironment) : defaultRoot();
     auto absolute = absoluteRoot(chosen);
     if (!absolute) NSLog("device root: %@; using %@ as it is", absolute.error().message, chosen.string());
-    return publishRoot(absolute ? absolute.value() : chosen.lexically_normal());
+    // No caller of this one can hear why the root could not be laid out; the
+    // log says it, and each file operation reports its own failure.
+    logLayoutFailure(publishRoot(absolute ? absolute.value() : chosen.lexically_normal()));
+    return *gRootInUse.load(std::memory_order_acquire);
 }
 
 std::vector<std::string> environmentForChildProcess(const std::vector<std::string>& extra) {

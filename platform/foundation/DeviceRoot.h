@@ -26,8 +26,11 @@ inline constexpr const char* kDeviceRootEnvironmentVariable = "SNAPFOLD_DEVICE_R
 // The device root of this process, chosen, created and laid out on first use
 // and never changed afterwards (but by the test seam below).
 const std::filesystem::path& deviceRoot();
-// Names the device root of this process and fixes it. Refused once a root is
-// in use, unless it names that same root. The environment is left alone
+// Names the device root of this process, fixes it and lays it out. Refused
+// once a root is in use, unless it names that same root. A root that cannot
+// be laid out stays named all the same, and the answer is the error that
+// stopped the layout (a folder that may not be written, a file where a folder
+// belongs). The environment is left alone
 // (setenv is unsafe while other threads may read it): a process starting one
 // of ours hands the root on with environmentForChildProcess() or
 // --device-root.

@@ -1,5 +1,7 @@
 #include "platform/foundation/DispatchQueue.h"
 
+#include <cassert>
+
 namespace foundation {
 
 DispatchQueue::DispatchQueue(std::string label) : label_(std::move(label)), thread_([this] { run(); }) {}
@@ -22,6 +24,8 @@ void DispatchQueue::async(std::function<void()> work) {
 }
 
 void DispatchQueue::drain() {
+    // The queue's thread would wait for itself for ever.
+    assert(!isCurrent() && "DispatchQueue::drain called on the queue's own thread");
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [&] { return items_.empty() && !running_; });
 }

@@ -1,7 +1,8 @@
 #include "platform/foundation/FileLock.h"
 
+#include "platform/foundation/SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,17 +13,14 @@ namespace foundation {
 ErrorOr<FileLock> FileLock::acquire(const std::filesystem::path& hostFile) {
     std::error_code made;
     std::filesystem::create_directories(hostFile.parent_path(), made);
-    if (made) return makeError(ErrorCode::IOError, hostFile.parent_path().string() + ": " + made.message());
+    if (made) return errorFromErrorCode(made, hostFile.parent_path().string());
     std::filesystem::path lockFile = hostFile;
     lockFile += ".lock";
     // The preferences folder is shared: a FIFO or device planted under the
     // lock file's name must not block the open, and a link must not lead
     // the lock elsewhere.
     int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return makeError(errno == EACCES ? ErrorCode::PermissionDenied : ErrorCode::IOError,
-                         lockFile.string() + ": " + std::strerror(errno));
-    }
+    if (fd < 0) return errorFromErrno(errno, lockFile.string());
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
@@ -32,7 +30,7 @@ ErrorOr<FileLock> FileLock::acquire(const std::filesystem::path& hostFile) {
         if (errno == EINTR) continue;
         int saved = errno;
         ::close(fd);
-        return makeError(ErrorCode::IOError, lockFile.string() + ": " + std::strerror(saved));
+        return errorFromErrno(saved, lockFile.string());
     }
     return FileLock(fd);
 }

@@ -63,8 +63,7 @@ ErrorOr<std::optional<long long>> fieldSize(const FieldSize& field, ArgumentBind
 
 ErrorOr<std::string> formatDirective(const FormatDirective& directive, ArgumentBinder& binder) {
     if (directive.conversion == '%') return std::string("%");
-    auto style = binder.checkStyle(directive);
-    if (!style.ok()) return style.error();
+    TRY(binder.checkStyle(directive));
     // Width and precision arguments come before the value, as in C. All three
     // are taken before any is judged, so a refusal uses up what it was given.
     auto width = fieldSize(directive.width, binder);

@@ -97,9 +97,7 @@ ErrorOr<std::string> formatInteger(const FormatDirective& directive, const Resol
                                    const FormatArgument& argument) {
     unsigned bits = integerBits(directive.lengthModifier);
     if (bits == 0) return Error{ErrorCode::InvalidArgument, "L applies to floating-point conversions only"};
-    auto pattern = integerPattern(directive, argument, bits);
-    if (!pattern.ok()) return pattern.error();
-    std::uint64_t value = pattern.value();
+    std::uint64_t value = TRY(integerPattern(directive, argument, bits));
     if (directive.conversion == 'd' || directive.conversion == 'i') {
         // Sign-extend from the named type's width.
         if (bits < 64 && (value >> (bits - 1)) & 1) value |= ~std::uint64_t{0} << bits;
@@ -113,9 +111,8 @@ ErrorOr<std::string> formatCharacter(const FormatDirective& directive, const Res
     // A wide character would need the locale's multibyte encoding, which this system never sets.
     if (directive.lengthModifier != LengthModifier::None)
         return Error{ErrorCode::InvalidArgument, "%c takes no length modifier here"};
-    auto pattern = integerPattern(directive, argument, CHAR_BIT * sizeof(int));
-    if (!pattern.ok()) return pattern.error();
-    return runSnprintf(printfDirective(field, "", 'c'), static_cast<int>(static_cast<unsigned char>(pattern.value())));
+    std::uint64_t pattern = TRY(integerPattern(directive, argument, CHAR_BIT * sizeof(int)));
+    return runSnprintf(printfDirective(field, "", 'c'), static_cast<int>(static_cast<unsigned char>(pattern)));
 }
 
 ErrorOr<std::string> formatFloating(const FormatDirective& directive, const ResolvedField& field,

@@ -46,17 +46,15 @@ private:
 // Either "*", "*m$" or digits.
 ErrorOr<FieldSize> readFieldSize(DirectiveReader& reader) {
     if (!reader.take('*')) {
-        auto literal = reader.number();
-        if (!literal.ok()) return literal.error();
-        if (!literal.value()) return FieldSize{};
-        return FieldSize{FieldSize::Source::Literal, *literal.value()};
+        auto literal = TRY(reader.number());
+        if (!literal) return FieldSize{};
+        return FieldSize{FieldSize::Source::Literal, *literal};
     }
     std::size_t afterStar = reader.offset();
-    auto position = reader.number();
-    if (!position.ok()) return position.error();
-    if (position.value() && reader.take('$')) {
-        if (*position.value() == 0) return Error{ErrorCode::Malformed, "argument position 0"};
-        return FieldSize{FieldSize::Source::Position, *position.value()};
+    auto position = TRY(reader.number());
+    if (position && reader.take('$')) {
+        if (*position == 0) return Error{ErrorCode::Malformed, "argument position 0"};
+        return FieldSize{FieldSize::Source::Position, *position};
     }
     reader.rewind(afterStar);
     return FieldSize{FieldSize::Source::NextArgument, 0};
@@ -97,13 +95,9 @@ ErrorOr<FormatDirective> parseFormatDirective(std::string_view text) {
         directive.flags += reader.peek();
         reader.skip();
     }
-    auto width = readFieldSize(reader);
-    if (!width.ok()) return width.error();
-    directive.width = width.value();
+    directive.width = TRY(readFieldSize(reader));
     if (reader.take('.')) {
-        auto precision = readFieldSize(reader);
-        if (!precision.ok()) return precision.error();
-        directive.precision = precision.value();
+        directive.precision = TRY(readFieldSize(reader));
         // A lone "." is a precision of zero.
         if (directive.precision.source == FieldSize::Source::Absent)
             directive.precision = {FieldSize::Source::Literal, 0};

@@ -4,6 +4,7 @@
 #include "platform/foundation/RegularFile.h"
 #include "platform/foundation/PropertyListFormats.h"
 #include "platform/foundation/StringsTable.h"
+#include "platform/foundation/SystemError.h"
 
 #include <plist/plist.h>
 
@@ -225,7 +226,7 @@ ErrorOr<void> writeFileAtomically(const std::filesystem::path& hostFile, std::st
     static std::atomic<unsigned> sequence{0};
     temporary += ".tmp." + std::to_string(::getpid()) + "." + std::to_string(sequence.fetch_add(1));
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return makeError(ErrorCode::IOError, temporary.string() + ": " + std::strerror(errno));
+    if (fd < 0) return errorFromErrno(errno, temporary.string());
     const char* cursor = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -235,8 +236,7 @@ ErrorOr<void> writeFileAtomically(const std::filesystem::path& hostFile, std::st
             int saved = errno;
             ::close(fd);
             ::unlink(temporary.c_str());
-            return makeError(saved == ENOSPC || saved == EFBIG ? ErrorCode::NoSpace : ErrorCode::IOError,
-                             temporary.string() + ": " + std::strerror(saved));
+            return errorFromErrno(saved, temporary.string());
         }
         cursor += wrote;
         left -= static_cast<std::size_t>(wrote);
@@ -250,13 +250,12 @@ ErrorOr<void> writeFileAtomically(const std::filesystem::path& hostFile, std::st
     if (::close(fd) != 0) {
         int saved = errno;
         ::unlink(temporary.c_str());
-        return makeError(saved == ENOSPC || saved == EDQUOT ? ErrorCode::NoSpace : ErrorCode::IOError,
-                         temporary.string() + ": " + std::strerror(saved));
+        return errorFromErrno(saved, temporary.string());
     }
     if (::rename(temporary.c_str(), hostFile.c_str()) != 0) {
         int saved = errno;
         ::unlink(temporary.c_str());
-        return makeError(ErrorCode::IOError, hostFile.string() + ": " + std::strerror(saved));
+        return errorFromErrno(saved, hostFile.string());
     }
     return {};
 }

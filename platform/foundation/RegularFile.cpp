@@ -1,7 +1,8 @@
 #include "platform/foundation/RegularFile.h"
 
+#include "platform/foundation/SystemError.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,13 +10,6 @@
 namespace foundation {
 
 namespace {
-
-Error errorFromErrno(int number, const std::filesystem::path& file) {
-    ErrorCode code = number == ENOENT || number == ENOTDIR ? ErrorCode::NotFound
-                     : number == EACCES || number == EPERM ? ErrorCode::PermissionDenied
-                                                           : ErrorCode::IOError;
-    return Error{code, file.string() + ": " + std::strerror(number)};
-}
 
 // Closes the descriptor however the read ends.
 struct Descriptor {
@@ -30,9 +24,9 @@ struct Descriptor {
 ErrorOr<std::string> readRegularFile(const std::filesystem::path& hostFile, std::size_t maximumBytes) {
     // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever.
     Descriptor file{::open(hostFile.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
-    if (file.fd < 0) return errorFromErrno(errno, hostFile);
+    if (file.fd < 0) return errorFromErrno(errno, hostFile.string());
     struct stat status {};
-    if (::fstat(file.fd, &status) != 0) return errorFromErrno(errno, hostFile);
+    if (::fstat(file.fd, &status) != 0) return errorFromErrno(errno, hostFile.string());
     if (!S_ISREG(status.st_mode)) return makeError(ErrorCode::Malformed, hostFile.string() + ": not a regular file");
     if (static_cast<std::uint64_t>(status.st_size) > maximumBytes)
         return makeError(ErrorCode::TooLarge,
@@ -43,7 +37,7 @@ ErrorOr<std::string> readRegularFile(const std::filesystem::path& hostFile, std:
     for (;;) {
         ssize_t got = ::read(file.fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return errorFromErrno(errno, hostFile);
+        if (got < 0) return errorFromErrno(errno, hostFile.string());
         if (got == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(got));
         // The file may grow while it is read.

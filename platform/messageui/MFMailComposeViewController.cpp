@@ -3,6 +3,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemError.h"
 
 #include <atomic>
 #include <chrono>
@@ -174,7 +175,10 @@ foundation::ErrorOr<std::string> MFMailComposeViewController::send() {
     std::error_code ec;
     std::filesystem::create_directories(foundation::hostPath(folder), ec);
     std::string devicePath = folder + "/" + uniqueToken() + ".eml";
-    auto written = foundation::writeFileAtomically(foundation::hostPath(devicePath), composeMessage());
+    // An outbox that cannot be made is the cause to report, not the write
+    // that then finds no folder.
+    auto written = ec ? foundation::ErrorOr<void>(foundation::errorFromErrorCode(ec, "cannot create " + folder))
+                      : foundation::writeFileAtomically(foundation::hostPath(devicePath), composeMessage());
     if (!written) {
         foundation::NSLog("MessageUI: cannot write %@: %@", devicePath, written.error().message);
         finish(MFMailComposeResultFailed,

@@ -1,12 +1,9 @@
 #include "platform/uikit/DeviceURLHandlers.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/FileLock.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/PropertyList.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <system_error>
 
@@ -19,37 +16,12 @@ namespace {
 using foundation::ErrorCode;
 using foundation::makeError;
 
-// Holds an exclusive lock on the list's lock file while the list is read,
-// changed and written back.
-class ListLock {
-public:
-    explicit ListLock(const fs::path& list) {
-        std::error_code ec;
-        fs::create_directories(list.parent_path(), ec);
-        fd_ = ::open((list.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~ListLock() {
-        if (fd_ >= 0) ::close(fd_);  // Closing releases the lock.
-    }
-    ListLock(const ListLock&) = delete;
-    ListLock& operator=(const ListLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 foundation::ErrorOr<foundation::NSDictionary> readList(const fs::path& list) {
     std::error_code ec;
     if (!fs::exists(list, ec)) return foundation::NSDictionary{};
-    auto value = foundation::readPropertyListFile(list);
-    if (!value) return value.error();
-    if (!value->isDictionary()) return makeError(ErrorCode::Malformed, list.string() + " is not a dictionary");
-    return std::move(*value->dictionary());
+    auto value = TRY(foundation::readPropertyListFile(list));
+    if (!value.isDictionary()) return makeError(ErrorCode::Malformed, list.string() + " is not a dictionary");
+    return std::move(*value.dictionary());
 }
 
 template <typename Change>
@@ -57,14 +29,12 @@ foundation::ErrorOr<bool> changeList(std::string_view scheme, Change change) {
     auto normalized = normalizedURLScheme(scheme);
     if (!normalized) return makeError(ErrorCode::InvalidArgument, std::string(scheme).append(" is not a URL scheme"));
     fs::path list = foundation::hostPath(kURLSchemeHandlersPath);
-    ListLock lock(list);
-    if (!lock.held()) return makeError(ErrorCode::IOError, "cannot lock " + list.string());
-    auto handlers = readList(list);
-    if (!handlers) return handlers.error();
-    bool changed = change(handlers.value(), *normalized);
+    // Held while the list is read, changed and written back.
+    auto lock = TRY(foundation::FileLock::acquire(list));
+    auto handlers = TRY(readList(list));
+    bool changed = change(handlers, *normalized);
     if (!changed) return false;
-    auto written = foundation::writePropertyListAtomically(list, foundation::PlistValue(std::move(handlers.value())));
-    if (!written) return written.error();
+    TRY(foundation::writePropertyListAtomically(list, foundation::PlistValue(std::move(handlers))));
     return true;
 }
 
@@ -110,11 +80,10 @@ std::optional<std::string> deviceHandlerForScheme(std::string_view scheme) {
 
 foundation::ErrorOr<void> installURLSchemeHandler(std::string_view scheme, std::string_view appName) {
     std::string name(appName);
-    auto changed = changeList(scheme, [&](foundation::NSDictionary& handlers, const std::string& normalized) {
+    TRY(changeList(scheme, [&](foundation::NSDictionary& handlers, const std::string& normalized) {
         handlers[normalized] = name.empty() ? normalized : name;
         return true;
-    });
-    if (!changed) return changed.error();
+    }));
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "platform/uikit/OpenedURLLog.h"
 
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/SystemError.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,13 +33,13 @@ foundation::ErrorOr<void> appendOpenedURL(std::string_view url) {
     std::error_code ec;
     fs::create_directories(log.parent_path(), ec);
     int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return foundation::makeError(foundation::ErrorCode::IOError, log.string() + ": " + std::strerror(errno));
+    if (fd < 0) return foundation::errorFromErrno(errno, log.string());
     ssize_t written = ::write(fd, line.data(), line.size());
     int writeError = errno;
     ::close(fd);
+    if (written < 0) return foundation::errorFromErrno(writeError, log.string());
     if (written != static_cast<ssize_t>(line.size()))
-        return foundation::makeError(foundation::ErrorCode::IOError,
-                                     log.string() + ": " + (written < 0 ? std::strerror(writeError) : "short write"));
+        return foundation::makeError(foundation::ErrorCode::IOError, log.string() + ": short write");
     return {};
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -49,6 +51,14 @@ TEST(ToolConventionsTest, HelpVersionAndUsageErrorsAnswerAsExpectedAndTouchNothi
     auto badNumber = testsupport::runProgram(settings, {"watch", "--changes", "x"});
     EXPECT_EQ(badNumber.exitCode, 2);
     EXPECT_NE(badNumber.errors.find("'x'"), std::string::npos) << badNumber.errors;
+    // A device root that cannot be laid out stops the tool with the cause.
+    fs::path plainFile = testsupport::processDeviceRoot().string() + "-plain-file";
+    std::ofstream(plainFile) << "not a folder";
+    auto unusable = testsupport::runProgram(settings, {"file", "--device-root", (plainFile / "device").string()});
+    EXPECT_EQ(unusable.exitCode, 1);
+    EXPECT_NE(unusable.errors.find("--device-root: cannot create"), std::string::npos) << unusable.errors;
+    EXPECT_NE(unusable.errors.find("Not a directory"), std::string::npos) << unusable.errors;
+    fs::remove(plainFile);
 }
 
 }  // namespace

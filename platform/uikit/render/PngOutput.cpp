@@ -1,12 +1,11 @@
 #include "platform/uikit/render/PngOutput.h"
 
+#include "platform/foundation/PropertyList.h"
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/uikit/render/ImageSurface.h"
 
-#include <unistd.h>
-
-#include <fstream>
 #include <string>
+#include <string_view>
 
 namespace uikit::render {
 
@@ -22,28 +21,10 @@ foundation::ErrorOr<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surfac
 }
 
 foundation::ErrorOr<void> writePng(cairo_surface_t* surface, const std::filesystem::path& file) {
-    using foundation::ErrorCode;
-    auto bytes = encodePng(surface);
-    if (!bytes) return bytes.error();
-    std::filesystem::path temporary = file;
-    temporary += ".tmp-" + std::to_string(::getpid());
-    std::error_code ec;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.value().data()), static_cast<std::streamsize>(bytes.value().size()));
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(temporary, ec);
-            return foundation::makeError(ErrorCode::IOError, "cannot write " + file.string());
-        }
-    }
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        std::string reason = ec.message();
-        std::filesystem::remove(temporary, ec);
-        return foundation::makeError(ErrorCode::IOError, "cannot write " + file.string() + ": " + reason);
-    }
-    return {};
+    auto bytes = TRY(encodePng(surface));
+    // A failure keeps its cause (a full disk, a refused folder).
+    return foundation::writeFileAtomically(
+        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace uikit::render

@@ -85,8 +85,10 @@ TEST_F(AlbumMembershipTest, AbsentAssetsAndAssetsOfAnotherLibraryAreRefused) {
     auto image = pngData();
     auto record = otherStore->addPhoto({*image, "PNG", 0, std::nullopt});
     ASSERT_TRUE(record.ok()) << record.error().message;
-    auto foreign = ALAsset::create(otherStore, record->id);
-    EXPECT_FALSE(album->addAsset(foreign));
+    auto foreign = ALAsset::readFromStore(otherStore, record->id);
+    ASSERT_TRUE(foreign.ok()) << foreign.error().message;
+    ASSERT_TRUE(foreign.value());
+    EXPECT_FALSE(album->addAsset(foreign.value()));
     EXPECT_EQ(album->numberOfAssets(), 0);
     std::filesystem::remove_all(otherRoot);
 }

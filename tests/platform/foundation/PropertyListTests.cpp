@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -164,9 +165,10 @@ TEST(PropertyListTest, AtomicWriteReplacesTheFileAndLeavesNoTemporaries) {
     fs::remove(file);
 }
 
-// Under a file-size limit (as on a full disk) the write fails with a space
-// error and the file keeps its old contents; no temporary is left. The limit
-// is set in a child process so that the test process keeps its own.
+// Under a file-size limit the write fails as too large (the library answers
+// that as it answers a full disk) and the file keeps its old contents; no
+// temporary is left. The limit is set in a child process so that the test
+// process keeps its own.
 TEST(PropertyListTest, AWriteThatRunsOutOfSpaceLeavesTheOldFile) {
     testsupport::processDeviceRoot();
     fs::path folder = foundation::hostPath("/var/mobile/Library/Preferences");
@@ -182,16 +184,41 @@ TEST(PropertyListTest, AWriteThatRunsOutOfSpaceLeavesTheOldFile) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
         PlistValue::Dictionary large{{"albumName", std::string(4096, 'x')}};
         auto written = foundation::writePropertyListAtomically(file, PlistValue(large));
-        ::_exit(!written.ok() && written.error().code == foundation::ErrorCode::NoSpace ? 0 : 1);
+        ::_exit(!written.ok() && written.error().code == foundation::ErrorCode::TooLarge ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not fail with a space error";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not fail as too large";
     EXPECT_EQ(foundation::readPropertyListFile(file).value(), sampleDictionary());
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
     fs::remove(file);
+}
+
+// A folder that refuses the write is reported as such, not as a failure of
+// no particular kind. The superuser may write anywhere, so the child that
+// writes gives that up first.
+TEST(PropertyListTest, AWriteTheFolderRefusesIsReportedAsPermissionDenied) {
+    fs::path folder = testsupport::processDeviceRoot() / "refusing";
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        auto written = foundation::writePropertyListAtomically(folder / "refused.plist", sampleDictionary());
+        if (written.ok()) ::_exit(1);
+        std::fprintf(stderr, "%s\n", written.error().message.c_str());
+        ::_exit(written.error().code == foundation::ErrorCode::PermissionDenied ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the refused write was not reported as permission denied";
+    fs::permissions(folder, fs::perms::owner_all);
+    fs::remove_all(folder);
 }
 
 TEST(PropertyListTest, DictionaryWithContentsOfFileAnswersOnlyDictionaries) {
