@@ -70,14 +70,17 @@ void addAssetURL(const std::shared_ptr<ALAssetsLibrary>& library, NSURLRef asset
     //    least until the enumeration's final call.
     auto groupCallback = [albumName, library, assetURL, completion, failure, albumWasFound](
                              ALAssetsGroupRef group, bool* stop) {
-        // Step A, the match test, on every call.
+        // The first user album of that name takes the asset. Setting the stop
+        // flag ends the walk, but the library still makes its final call.
         if (albumNameMatches(albumName, groupName(group))) {
             *albumWasFound = true;
             auto addResult = _assetForURLResultBlockWithGroup(*library, group, assetURL, completion, failure);
             library->assetForURL(assetURL, std::move(addResult), failure);
             *stop = true;
         }
-        // Step B, album creation: on the final call, when nothing matched.
+        // That final call (no group) creates the album, but only when no call
+        // found it: a save into an existing album would otherwise also ask
+        // for it to be made, and its outcome would be reported twice.
         if (!group && !*albumWasFound) {
             std::weak_ptr<ALAssetsLibrary> weakLibrary = library;
             if (library->respondsToSelector(assets::kAddAssetsGroupAlbumWithName.sel())) {

@@ -31,8 +31,9 @@ void saveImage(const std::shared_ptr<ALAssetsLibrary>& self, uikit::UIImageRef i
     std::optional<NSDictionary> metadata;
     if (imageio::CGImageSourceRef source = imageio::CGImageSourceCreateWithData(pngData, nullptr))
         metadata = imageio::CGImageSourceCopyPropertiesAtIndex(source, 0, nullptr);
-    // 3. and 4. Write, then continue in the write-result callback. With no
-    // PNG data the write is made all the same; the library answers it.
+    // 3. Write; the write-result callback goes on to the album stage. With no
+    //    PNG data the write is made all the same, so that the library's own
+    //    error reaches the failure callback.
     auto writeResult = _resultBlockOfAddingToAlbum(self, std::move(albumName), std::move(completion),
                                                    std::move(failure));
     self->writeImageDataToSavedPhotosAlbum(std::move(pngData), std::move(metadata), std::move(writeResult));

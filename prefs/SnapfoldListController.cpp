@@ -123,11 +123,12 @@ void SnapfoldListController::emailVeltrona() {
         foundation::NSLog("Snapfold: the page has no navigation controller to present the support mail");
         return;
     }
-    // 1 to 3. Composer, subject, recipient.
+    // The composer, addressed to the makers' support.
     auto composer = messageui::MFMailComposeViewController::create();
     composer->setSubject(kMailSubject);
     composer->setToRecipients({supportRecipient()});
-    // 4 and 5. The device line, after two empty lines for the user's words.
+    // The device line, after two empty lines for the user's words. The
+    // answers are let go as soon as the body holds their text.
     auto productType = MGCopyAnswer("ProductType");
     auto productVersion = MGCopyAnswer("ProductVersion");
     auto buildVersion = MGCopyAnswer("BuildVersion");
@@ -137,17 +138,18 @@ void SnapfoldListController::emailVeltrona() {
     productType.reset();
     productVersion.reset();
     buildVersion.reset();
-    // 6. The settings file, when there is one yet: before the first change
-    //    the mail goes without it.
+    // The settings file, when there is one yet: before the first change
+    // the mail goes without it.
     if (auto bytes = settingsFileBytes()) {
         composer->addAttachmentData(std::move(bytes), kAttachmentType, kAttachmentName);
     } else {
         foundation::NSLog("Snapfold: no settings file yet; the support mail goes without it");
     }
-    // 7. Shown by the navigation controller; 8. only then the delegate.
+    // Shown by the navigation controller, which keeps the composer; the page
+    // keeps no reference to it. The composer holds its delegate, the page,
+    // only weakly, so the sheet never keeps a page alive.
     presenter->presentViewController(composer, true, nullptr);
     composer->setMailComposeDelegate(std::dynamic_pointer_cast<messageui::MFMailComposeViewControllerDelegate>(retain()));
-    // 9. The presentation keeps the composer; the page lets go of it here.
 }
 
 void SnapfoldListController::mailComposeControllerDidFinishWithResult(messageui::MFMailComposeViewController&, long,

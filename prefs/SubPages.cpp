@@ -1,28 +1,47 @@
 // The two sub-pages differ only in their list and title key.
 #include "platform/runtime/Selector.h"
 #include "prefs/ShareSheet.h"
+#include "prefs/SubPageListController.h"
 #include "prefs/VeltronaSnapfoldConfigurationListController.h"
 #include "prefs/VeltronaSnapfoldLocalizer.h"
 #include "prefs/VeltronaSnapfoldMakersListController.h"
 
 namespace {
 
+using snapfold::prefs::SubPageListController;
+
 const objc::TypedSelector<void(objc::id)> kTweetSupport{"tweetSupport:"};
 
-template <typename Page>
 void tweetSupportImp(objc::id self, objc::SEL, objc::id sender) {
-    static_cast<Page*>(self)->tweetSupport(sender);
+    static_cast<SubPageListController*>(self)->tweetSupport(sender);
 }
 
 template <typename Page>
 objc::Class registerSubPage(const char* name) {
     objc::Class made = objc::objc_registerClass(name, VeltronaSnapfoldListController::objcClass(),
                                                 [](objc::Class isa) { return objc::make<Page>(isa); });
-    objc::class_addMethod(made, kTweetSupport, &tweetSupportImp<Page>);
+    objc::class_addMethod(made, kTweetSupport, &tweetSupportImp);
     return made;
 }
 
 }  // namespace
+
+namespace snapfold::prefs {
+
+preferences::SpecifierList SubPageListController::specifiers() {
+    if (!_specifiers) _specifiers = specifiersForPlistName(specifierListName_);
+    setTitle(VeltronaSnapfoldLocalizer::sharedLocalizer()->localizedStringForKey(titleKey_));
+    return _specifiers;
+}
+
+void SubPageListController::loadView() {
+    VeltronaSnapfoldListController::loadView();
+    addShareButton(*this);
+}
+
+void SubPageListController::tweetSupport(objc::Object*) { presentShareSheet(*this); }
+
+}  // namespace snapfold::prefs
 
 objc::Class VeltronaSnapfoldConfigurationListController::objcClass() {
     static objc::Class cls =
@@ -34,21 +53,6 @@ std::shared_ptr<VeltronaSnapfoldConfigurationListController> VeltronaSnapfoldCon
     return objc::make<VeltronaSnapfoldConfigurationListController>();
 }
 
-preferences::SpecifierList VeltronaSnapfoldConfigurationListController::specifiers() {
-    if (!_specifiers) _specifiers = specifiersForPlistName(kSpecifierListName);
-    setTitle(VeltronaSnapfoldLocalizer::sharedLocalizer()->localizedStringForKey(kTitleKey));
-    return _specifiers;
-}
-
-void VeltronaSnapfoldConfigurationListController::loadView() {
-    VeltronaSnapfoldListController::loadView();
-    snapfold::prefs::addShareButton(*this);
-}
-
-void VeltronaSnapfoldConfigurationListController::tweetSupport(objc::Object*) {
-    snapfold::prefs::presentShareSheet(*this);
-}
-
 objc::Class VeltronaSnapfoldMakersListController::objcClass() {
     static objc::Class cls = registerSubPage<VeltronaSnapfoldMakersListController>("VeltronaSnapfoldMakersListController");
     return cls;
@@ -57,16 +61,3 @@ objc::Class VeltronaSnapfoldMakersListController::objcClass() {
 std::shared_ptr<VeltronaSnapfoldMakersListController> VeltronaSnapfoldMakersListController::create() {
     return objc::make<VeltronaSnapfoldMakersListController>();
 }
-
-preferences::SpecifierList VeltronaSnapfoldMakersListController::specifiers() {
-    if (!_specifiers) _specifiers = specifiersForPlistName(kSpecifierListName);
-    setTitle(VeltronaSnapfoldLocalizer::sharedLocalizer()->localizedStringForKey(kTitleKey));
-    return _specifiers;
-}
-
-void VeltronaSnapfoldMakersListController::loadView() {
-    VeltronaSnapfoldListController::loadView();
-    snapfold::prefs::addShareButton(*this);
-}
-
-void VeltronaSnapfoldMakersListController::tweetSupport(objc::Object*) { snapfold::prefs::presentShareSheet(*this); }

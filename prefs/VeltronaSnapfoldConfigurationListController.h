@@ -2,9 +2,9 @@
 // "CONFIGURATION" in the user's language, with the share button.
 #pragma once
 
-#include "prefs/VeltronaSnapfoldListController.h"
+#include "prefs/SubPageListController.h"
 
-class VeltronaSnapfoldConfigurationListController : public VeltronaSnapfoldListController {
+class VeltronaSnapfoldConfigurationListController : public snapfold::prefs::SubPageListController {
 public:
     static objc::Class objcClass();
     static std::shared_ptr<VeltronaSnapfoldConfigurationListController> create();
@@ -12,13 +12,8 @@ public:
     static constexpr const char* kSpecifierListName = "SnapfoldConfiguration";
     static constexpr const char* kTitleKey = "CONFIGURATION";
 
-    // Loads the rows once, and sets the title at every call.
-    preferences::SpecifierList specifiers() override;
-    void loadView() override;
-    void tweetSupport(objc::Object* sender);
-
 protected:
     friend objc::Allocation;
     explicit VeltronaSnapfoldConfigurationListController(objc::Class isa = objcClass())
-        : VeltronaSnapfoldListController(isa) {}
+        : SubPageListController(isa, kSpecifierListName, kTitleKey) {}
 };

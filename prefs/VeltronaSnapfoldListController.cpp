@@ -89,8 +89,9 @@ uikit::UIColorRef VeltronaSnapfoldListController::rowTitleColor() {
 }
 
 preferences::SpecifierList VeltronaSnapfoldListController::specifiersForPlistName(std::string_view name) {
-    // 1. Load with the page as target; 2. the caller keeps the list;
-    // 3. localize it in place.
+    // The rows' actions and values go to this page. The list is localized in
+    // place and handed back as it is, so the caller keeps the very rows that
+    // were loaded.
     preferences::SpecifierList loaded = loadSpecifiersFromPlistName(name, retain());
     return VeltronaSnapfoldLocalizer::sharedLocalizer()->localizedSpecifiersForSpecifiers(loaded);
 }
@@ -143,15 +144,12 @@ void VeltronaSnapfoldListController::viewWillAppear(bool animated) {
     preferences::PSListController::viewWillAppear(animated);
     uikit::TitleTextAttributes whiteTitle{{uikit::NSForegroundColorAttributeName, uikit::UIColor::whiteColor()}};
     if (uikit::UINavigationBar* bar = styledNavigationBar()) {
-        if (insideNestedNavigation()) {
-            bar->setTintColor(uikit::UIColor::whiteColor());
-            bar->setBarTintColor(barTintColor());
-            bar->setTitleTextAttributes(whiteTitle);
-        } else {
-            bar->setTitleTextAttributes(whiteTitle);
-            bar->setTintColor(uikit::UIColor::whiteColor());
-            bar->setBarTintColor(barTintColor());
-        }
+        // One order serves both bars: the three are separate properties of
+        // the bar, none of which a setter derives from another, and they are
+        // only read when the bar is drawn.
+        bar->setTintColor(uikit::UIColor::whiteColor());
+        bar->setBarTintColor(barTintColor());
+        bar->setTitleTextAttributes(whiteTitle);
     }
     // Each page class colours the switches it contains; never reset.
     uikit::UISwitch::appearanceWhenContainedIn(isa()).setOnTintColor(switchOnTintColor());

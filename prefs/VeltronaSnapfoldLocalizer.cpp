@@ -62,19 +62,22 @@ preferences::SpecifierList VeltronaSnapfoldLocalizer::localizedSpecifiersForSpec
         for (const auto& [value, title] : titles) localized.emplace_back(value, localizedStringForKey(title, table));
         return localized;
     };
-    // 1. One walk, front to back; the list itself is never changed.
+    // One walk, front to back, changing rows but never the list itself (no
+    // row added, removed or moved), so positions stay valid for whoever
+    // holds the list.
     for (const auto& specifier : *specifiers) {
         if (!specifier) continue;
-        // 2.1 The row's title.
+        // The row's title.
         if (const auto& name = specifier->name()) specifier->setName(localizedStringForKey(*name, table));
-        // 2.2 The group's footer.
+        // The group's footer.
         if (auto footer = specifier->stringPropertyForKey("footerText"))
             specifier->setProperty(foundation::PlistValue(localizedStringForKey(*footer, table)), "footerText");
-        // 2.3 and 2.4 The choices' titles, in new dictionaries with the same keys.
+        // The choices' titles and short titles, in new dictionaries with the
+        // same keys, so that each value still selects its choice.
         if (const auto& titles = specifier->titleDictionary()) specifier->setTitleDictionary(localizeTitles(*titles));
         if (const auto& shortTitles = specifier->shortTitleDictionary())
             specifier->setShortTitleDictionary(localizeTitles(*shortTitles));
     }
-    // 3. The very list that came in.
+    // The very list that came in: a caller may go on using its own reference.
     return specifiers;
 }

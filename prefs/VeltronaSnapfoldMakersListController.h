@@ -3,9 +3,9 @@
 // share button.
 #pragma once
 
-#include "prefs/VeltronaSnapfoldListController.h"
+#include "prefs/SubPageListController.h"
 
-class VeltronaSnapfoldMakersListController : public VeltronaSnapfoldListController {
+class VeltronaSnapfoldMakersListController : public snapfold::prefs::SubPageListController {
 public:
     static objc::Class objcClass();
     static std::shared_ptr<VeltronaSnapfoldMakersListController> create();
@@ -13,12 +13,8 @@ public:
     static constexpr const char* kSpecifierListName = "SnapfoldMakers";
     static constexpr const char* kTitleKey = "MAKERS";
 
-    // Loads the rows once, and sets the title at every call.
-    preferences::SpecifierList specifiers() override;
-    void loadView() override;
-    void tweetSupport(objc::Object* sender);
-
 protected:
     friend objc::Allocation;
-    explicit VeltronaSnapfoldMakersListController(objc::Class isa = objcClass()) : VeltronaSnapfoldListController(isa) {}
+    explicit VeltronaSnapfoldMakersListController(objc::Class isa = objcClass())
+        : SubPageListController(isa, kSpecifierListName, kTitleKey) {}
 };

@@ -5,7 +5,6 @@
 #include "platform/uikit/UIApplication.h"
 #include "prefs/VeltronaSnapfoldLocalizer.h"
 #include "prefs/views/DeviceIdiomFontSize.h"
-#include "prefs/views/ImageShadowStyle.h"
 #include "prefs/views/ProfileClients.h"
 
 using uikit::NSLayoutConstraint;
@@ -19,18 +18,17 @@ objc::Class VeltronaSnapfoldDeveloperTableCell::objcClass() {
 
 std::shared_ptr<preferences::PSTableCell> VeltronaSnapfoldDeveloperTableCell::initWithStyle(
     long, std::string, preferences::PSSpecifier* specifier) {
-    auto property = [specifier](const char* key) {
-        return specifier ? specifier->stringPropertyForKey(key) : std::nullopt;
-    };
-    // 1 and 2. The portrait, "<devImage>.png" in the settings bundle; a row
-    //    without a name, or a missing file, gives no image.
+    auto property = [specifier](const char* key) { return stringProperty(specifier, key); };
+    // The portrait, "<devImage>.png" in the settings bundle; a row without a
+    // name, or a missing file, gives no image.
     uikit::UIImageRef portrait;
     auto bundle = VeltronaSnapfoldLocalizer::sharedLocalizer()->localizationBundle();
     if (auto name = property("devImage"); bundle && name)
         if (auto path = bundle->pathForResource(*name, "png")) portrait = uikit::UIImage::initWithContentsOfFile(*path);
-    // 3. The user name is the cell's own copy.
+    // The user name is the cell's own copy: the cell keeps no reference to
+    // its row.
     user_ = property("twitterUsername");
-    // 4 and 5.
+    // A line the row leaves out is shown empty; the cell is made all the same.
     return initWithDevName(property("devName").value_or(""), property("realName").value_or(""),
                            property("job").value_or(""), std::move(portrait));
 }
@@ -39,14 +37,7 @@ uikit::UILabelRef VeltronaSnapfoldDeveloperTableCell::addLine(std::string text, 
                                                               double fontSize, uikit::NSLayoutAttribute attribute,
                                                               uikit::UIView* toItem,
                                                               uikit::NSLayoutAttribute toAttribute, double constant) {
-    auto label = uikit::UILabel::create(uikit::CGRectZero);
-    label->setText(std::move(text));
-    label->setTextColor(std::move(color));
-    label->setBackgroundColor(uikit::UIColor::clearColor());
-    label->setFont(uikit::UIFont::fontWithName(kFontName, fontSize));
-    label->setTextAlignment(uikit::NSTextAlignmentCenter);
-    addSubview(label);
-    label->setTranslatesAutoresizingMaskIntoConstraints(false);
+    auto label = addLabel(std::move(text), std::move(color), fontSize);
     addConstraint(NSLayoutConstraint::constraintWithItem(label.get(), uikit::NSLayoutAttributeLeft,
                                                          uikit::NSLayoutRelationEqual, devImageView_.get(),
                                                          uikit::NSLayoutAttributeRight, 1.0, 30));
@@ -60,11 +51,7 @@ std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> VeltronaSnapfoldDeveloperTab
     uikit::UITableViewCell::initWithStyle(uikit::UITableViewCellStyleDefault, kReuseIdentifier);
     using snapfold::prefs::deviceIdiomFontSize;
 
-    // The portrait: placed by its frame alone, its shadow falling outside it.
-    setDevImageView(uikit::UIImageView::create(std::move(devImage)));
-    devImageView_->setFrame(uikit::CGRectMake(10, 15, 70, 70));
-    snapfold::prefs::applyImageShadowStyle(*devImageView_);
-    addSubview(devImageView_);
+    setDevImageView(addImageView(std::move(devImage), uikit::CGRectMake(10, 15, 70, 70)));
 
     // The three lines, stacked from 20 points above the cell's middle.
     setDevNameLabel(addLine(std::move(devName), uikit::UIColor::darkGrayColor(), deviceIdiomFontSize(30, 20),
@@ -76,31 +63,21 @@ std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> VeltronaSnapfoldDeveloperTab
     return std::static_pointer_cast<VeltronaSnapfoldDeveloperTableCell>(retain());
 }
 
-void VeltronaSnapfoldDeveloperTableCell::setSelectionStyle(long) {
-    preferences::PSTableCell::setSelectionStyle(uikit::UITableViewCellSelectionStyleBlue);
-}
-
-void VeltronaSnapfoldDeveloperTableCell::setSelected(bool selected, bool animated) {
-    // 1. Deselecting is the base class's business.
-    if (!selected) {
-        preferences::PSTableCell::setSelected(false, animated);
-        return;
-    }
-    // 2. A tap opens the profile; the cell never shows as selected.
+void VeltronaSnapfoldDeveloperTableCell::openLink() {
     if (!user_) {
         foundation::NSLog("VeltronaSnapfoldDeveloperTableCell: the row names no Twitter user; nothing is opened");
         return;
     }
-    // 3. The user name, with every character that could change the URL's
-    //    meaning escaped.
+    // The user name, with every character that could change the URL's
+    // meaning escaped.
     std::optional<std::string> escaped = CFURLCreateStringByAddingPercentEscapes(
         kCFAllocatorDefault, *user_, std::nullopt, kLegalCharactersToEscape, kCFStringEncodingUTF8);
     if (!escaped) {
         foundation::NSLog("VeltronaSnapfoldDeveloperTableCell: the Twitter user name is not text; nothing is opened");
         return;
     }
-    // 4 to 6. The first client the device has, else the web; the result of
-    //    opening is not looked at.
+    // The first client the device has, else the web. Whether anything opened
+    // is not looked at: the row has nothing else to offer.
     auto url = foundation::NSURL::URLWithString(snapfold::prefs::profileURLPrefix() + *escaped);
     uikit::UIApplication::sharedApplication().openURL(url);
 }

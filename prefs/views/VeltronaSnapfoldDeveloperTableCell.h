@@ -4,19 +4,16 @@
 // device has, else on the mobile web site.
 #pragma once
 
-#include "platform/preferences/PSTableCell.h"
-#include "platform/uikit/UIImageView.h"
-#include "platform/uikit/UILabel.h"
+#include "prefs/views/MakersCell.h"
 
 #include <optional>
 #include <string>
 
-class VeltronaSnapfoldDeveloperTableCell : public preferences::PSTableCell {
+class VeltronaSnapfoldDeveloperTableCell : public snapfold::prefs::MakersCell {
 public:
     static objc::Class objcClass();
 
     static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperTableCell";
-    static constexpr const char* kFontName = "Helvetica Light";
     // URL-legal characters that a user name must not carry into the URL as is.
     static constexpr const char* kLegalCharactersToEscape = ":/=,!$& '()*+;[]@#?";
 
@@ -32,12 +29,6 @@ public:
                                                                         std::string jobSubtitle,
                                                                         uikit::UIImageRef devImage);
 
-    // Always the blue style, whatever is asked.
-    void setSelectionStyle(long style) override;
-    // Deselecting goes to the base class; selecting opens the profile and
-    // never gives the cell a selected look.
-    void setSelected(bool selected, bool animated) override;
-
     // `_user`: the Twitter user name, absent when the row names none.
     const std::optional<std::string>& user() const { return user_; }
 
@@ -52,9 +43,11 @@ public:
 
 protected:
     friend objc::Allocation;
-    explicit VeltronaSnapfoldDeveloperTableCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
+    explicit VeltronaSnapfoldDeveloperTableCell(objc::Class isa = objcClass()) : snapfold::prefs::MakersCell(isa) {}
 
 private:
+    // Opens the person's profile.
+    void openLink() override;
     // A grey centred line in the cell, 30 points right of the portrait, its
     // vertical place given by `attribute` = `toItem`.`toAttribute` + constant.
     uikit::UILabelRef addLine(std::string text, uikit::UIColorRef color, double fontSize,

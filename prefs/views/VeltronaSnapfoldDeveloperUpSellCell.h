@@ -3,19 +3,16 @@
 // opens the product's package page through the "cydia://package/" scheme.
 #pragma once
 
-#include "platform/preferences/PSTableCell.h"
-#include "platform/uikit/UIImageView.h"
-#include "platform/uikit/UILabel.h"
+#include "prefs/views/MakersCell.h"
 
 #include <optional>
 #include <string>
 
-class VeltronaSnapfoldDeveloperUpSellCell : public preferences::PSTableCell {
+class VeltronaSnapfoldDeveloperUpSellCell : public snapfold::prefs::MakersCell {
 public:
     static objc::Class objcClass();
 
     static constexpr const char* kReuseIdentifier = "VeltronaSnapfoldDeveloperUpSellCell";
-    static constexpr const char* kFontName = "Helvetica Light";
     // Relative on purpose: the icon is found only while the working directory
     // is the device's root, as the Settings app's is.
     static constexpr const char* kIconPathFormat = "Library/PreferenceBundles/Snapfold.bundle/otherTweaks/%@.png";
@@ -32,12 +29,6 @@ public:
     std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> initWithProductName(std::string name, std::string price,
                                                                              uikit::UIImageRef icon);
 
-    // Always the blue style, whatever is asked.
-    void setSelectionStyle(long style) override;
-    // Deselecting goes to the base class; selecting opens the package page
-    // and never gives the cell a selected look.
-    void setSelected(bool selected, bool animated) override;
-
     // The icon path for an icon name: the format with the name in it.
     static std::string iconPathForName(std::string_view iconName);
 
@@ -53,11 +44,11 @@ public:
 
 protected:
     friend objc::Allocation;
-    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : preferences::PSTableCell(isa) {}
+    explicit VeltronaSnapfoldDeveloperUpSellCell(objc::Class isa = objcClass()) : snapfold::prefs::MakersCell(isa) {}
 
 private:
-    // A centred label on clear, added to the cell under auto layout.
-    uikit::UILabelRef addLabel(std::string text, uikit::UIColorRef color, double fontSize);
+    // Opens the product's package page.
+    void openLink() override;
 
     std::optional<std::string> productBundleIdentifier_;
     uikit::UIImageViewRef productIconImageView_;

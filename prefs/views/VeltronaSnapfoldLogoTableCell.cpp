@@ -15,12 +15,13 @@ std::shared_ptr<VeltronaSnapfoldLogoTableCell> VeltronaSnapfoldLogoTableCell::cr
 
 std::shared_ptr<uikit::UIView> VeltronaSnapfoldLogoTableCell::init() {
     auto made = preferences::PSTableCell::initWithFrame(uikit::CGRectZero);
-    // 1 and 2. The image (nothing when the file is missing) in its view.
+    // The image, or nothing when the file is missing; the view is made either
+    // way.
     setLogoImageView(uikit::UIImageView::create(uikit::UIImage::initWithContentsOfFile(kLogoPath)));
-    // 3. Frame, shadow, clipping off: the logo is taller than its header.
+    // Frame, shadow, clipping off: the logo is taller than its header.
     logoImageView_->setFrame(uikit::CGRectMake(0, 0, 80, 80));
     snapfold::prefs::applyImageShadowStyle(*logoImageView_);
-    // 4 to 6. Shown in the cell itself, centred horizontally.
+    // Shown in the cell itself, centred horizontally.
     addSubview(logoImageView_);
     logoImageView_->setTranslatesAutoresizingMaskIntoConstraints(false);
     addConstraint(uikit::NSLayoutConstraint::constraintWithItem(logoImageView_.get(), uikit::NSLayoutAttributeCenterX,

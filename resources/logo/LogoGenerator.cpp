@@ -109,9 +109,10 @@ int main(int argc, char** argv) {
     std::string folder = argv[1];
     // Each image at its size in points and again at two and three pixels a
     // point, under the names a 2x or 3x screen looks for first.
+    const char* const suffixes[] = {".png", "@2x.png", "@3x.png"};
     bool ok = true;
     for (int scale = 1; scale <= 3 && ok; ++scale) {
-        std::string suffix = scale == 1 ? ".png" : "@" + std::to_string(scale) + "x.png";
+        std::string suffix = suffixes[scale - 1];
         ok = writePng(folder + "/headerLogo" + suffix, 30 * scale, templateImage(30 * scale)) &&
              writePng(folder + "/footerLogo" + suffix, 80 * scale, badgeImage(80 * scale)) &&
              writePng(folder + "/icon" + suffix, 29 * scale, badgeImage(29 * scale));

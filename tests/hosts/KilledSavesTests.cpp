@@ -76,7 +76,9 @@ protected:
         while (auto line = running.readLine()) countLine(*line);
         auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
         int status = running.wait();
-        if (!kill) EXPECT_EQ(status, 0);
+        if (!kill) {
+            EXPECT_EQ(status, 0);
+        }
         return {succeeded, took};
     }
 

@@ -81,7 +81,7 @@ TEST_F(HeaderViewTest, RandomTextsAreEqualButSeparateArrays) {
     EXPECT_NE(view->randomTexts()[0], "changed");
 }
 
-TEST_F(HeaderViewTest, TheSixConstraintsAreExactlyAsListed) {
+TEST_F(HeaderViewTest, TheThreeLinesAreCentredAndStackedFromAFifthOfTheHeightDown) {
     auto view = makeHeader();
     std::vector<std::string> described;
     for (const auto& constraint : view->constraints()) described.push_back(uikit::describeConstraint(*constraint, *view));

@@ -67,7 +67,7 @@ protected:
     std::vector<std::string> logged;
 };
 
-// Compares a constraint with a row of the description's tables.
+// One constraint a cell must hold: item.attribute == toItem.toAttribute * 1 + constant.
 struct ExpectedConstraint {
     const uikit::UIView* item;
     uikit::NSLayoutAttribute attribute;
@@ -191,7 +191,7 @@ TEST_F(DeveloperCellTest, TheThreeLinesFollowTheDeviceIdiom) {
     }
 }
 
-TEST_F(DeveloperCellTest, TheSixConstraintsAreExactlyAsListed) {
+TEST_F(DeveloperCellTest, EveryLineStartsThirtyRightOfThePortraitAndHangsUnderTheOneAbove) {
     auto cell = make();
     const uikit::UIView *portrait = cell->devImageView().get(), *dev = cell->devNameLabel().get(),
                         *real = cell->realNameLabel().get(), *job = cell->jobLabel().get();
@@ -403,7 +403,7 @@ TEST_F(UpSellCellTest, NameAndPriceFollowTheDeviceIdiomAndShowThePriceVerbatim) 
     }
 }
 
-TEST_F(UpSellCellTest, TheFourConstraintsAreExactlyAsListed) {
+TEST_F(UpSellCellTest, TheNameFollowsTheIconAndThePriceEndsBeforeTheEdgeBothJustBelowTheMiddle) {
     auto cell = make();
     const uikit::UIView *icon = cell->productIconImageView().get(), *name = cell->productNameLabel().get(),
                         *price = cell->productPriceLabel().get();

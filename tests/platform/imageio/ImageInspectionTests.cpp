@@ -12,6 +12,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -42,11 +43,11 @@ void fixCrc(Bytes& png, std::size_t chunk) {
 }
 
 Bytes chunk(const char* type, const Bytes& data) {
-    Bytes out(4);
+    // Length, type, data and CRC, the CRC computed last.
+    Bytes out(4 + 4 + data.size() + 4);
     putU32(out, 0, static_cast<std::uint32_t>(data.size()));
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    out.resize(out.size() + 4);
+    std::copy(type, type + 4, out.begin() + 4);
+    std::copy(data.begin(), data.end(), out.begin() + 8);
     fixCrc(out, 0);
     return out;
 }
