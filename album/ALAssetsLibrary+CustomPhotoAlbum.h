@@ -43,11 +43,8 @@ assets::ALAssetsLibraryWriteImageCompletionBlock _resultBlockOfAddingToAlbum(
     const std::shared_ptr<ALAssetsLibrary>& self, std::string albumName, CompletionBlock completion,
     FailureBlock failure);
 // The add-result callback: adds the delivered asset to `group`.
-assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(ALAssetsLibrary& self,
-                                                                               ALAssetsGroupRef group,
-                                                                               NSURLRef assetURL,
-                                                                               CompletionBlock completion,
-                                                                               FailureBlock failure);
+assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(
+    ALAssetsLibrary& self, ALAssetsGroupRef group, NSURLRef assetURL, CompletionBlock completion, FailureBlock failure);
 
 void saveImage(const std::shared_ptr<ALAssetsLibrary>& self, uikit::UIImageRef image, std::string albumName,
                CompletionBlock completion, FailureBlock failure);
@@ -63,8 +60,8 @@ void addAssetURL(const std::shared_ptr<ALAssetsLibrary>& self, NSURLRef assetURL
 void loadImagesFromAlbum(ALAssetsLibrary& self, std::string albumName, LoadCompletionBlock completion);
 
 // The selectors under which the runtime knows the category's methods.
-inline const objc::TypedSelector<void(uikit::UIImageRef, std::string, CompletionBlock, FailureBlock)>
-    kSaveImageToAlbum{"saveImage:toAlbum:completion:failure:"};
+inline const objc::TypedSelector<void(uikit::UIImageRef, std::string, CompletionBlock, FailureBlock)> kSaveImageToAlbum{
+    "saveImage:toAlbum:completion:failure:"};
 inline const objc::TypedSelector<void(NSURLRef, std::string, CompletionBlock, FailureBlock)> kSaveVideoToAlbum{
     "saveVideo:toAlbum:completion:failure:"};
 inline const objc::TypedSelector<void(NSDataRef, std::string, std::optional<NSDictionary>, CompletionBlock,

@@ -24,8 +24,8 @@ constexpr const char* kAlbumWarning =
 void addToAlbumCreatedMeanwhile(std::shared_ptr<ALAssetsLibrary> library, std::string albumName, NSURLRef assetURL,
                                 CompletionBlock completion, FailureBlock failure) {
     auto handled = std::make_shared<bool>(false);
-    auto lookUp = [library, albumName = std::move(albumName), assetURL, completion, failure, handled](
-                      ALAssetsGroupRef group, bool* stop) {
+    auto lookUp = [library, albumName = std::move(albumName), assetURL, completion, failure,
+                   handled](ALAssetsGroupRef group, bool* stop) {
         if (*handled || (group && !albumNameMatches(albumName, groupName(group)))) return;
         *handled = true;
         library->assetForURL(assetURL, _assetForURLResultBlockWithGroup(*library, group, assetURL, completion, failure),
@@ -37,8 +37,7 @@ void addToAlbumCreatedMeanwhile(std::shared_ptr<ALAssetsLibrary> library, std::s
 
 }  // namespace
 
-assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(ALAssetsLibrary&,
-                                                                               ALAssetsGroupRef group,
+assets::ALAssetsLibraryAssetForURLResultBlock _assetForURLResultBlockWithGroup(ALAssetsLibrary&, ALAssetsGroupRef group,
                                                                                NSURLRef assetURL,
                                                                                CompletionBlock completion,
                                                                                FailureBlock failure) {
@@ -68,8 +67,8 @@ void addAssetURL(const std::shared_ptr<ALAssetsLibrary>& library, NSURLRef asset
 
     // 2. The group callback holds the library object strongly, so it lives at
     //    least until the enumeration's final call.
-    auto groupCallback = [albumName, library, assetURL, completion, failure, albumWasFound](
-                             ALAssetsGroupRef group, bool* stop) {
+    auto groupCallback = [albumName, library, assetURL, completion, failure, albumWasFound](ALAssetsGroupRef group,
+                                                                                            bool* stop) {
         // The first user album of that name takes the asset. Setting the stop
         // flag ends the walk, but the library still makes its final call.
         if (albumNameMatches(albumName, groupName(group))) {

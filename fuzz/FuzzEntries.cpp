@@ -23,8 +23,7 @@ constexpr std::array kEntries{
     FuzzEntry{"filter_plist", "the filter list beside a dynamic library", &feedFilterPropertyList},
     FuzzEntry{"image_file", "an image file as imageWithContentsOfFile: decodes it", &feedImageFile},
     FuzzEntry{"asset_url", "an asset URL", &feedAssetURL},
-    FuzzEntry{"notification_name", "a notification name, spelled as a file name and read back",
-              &feedNotificationName},
+    FuzzEntry{"notification_name", "a notification name, spelled as a file name and read back", &feedNotificationName},
 };
 
 // A fuzzer runs millions of inputs, some of which write files: it gets a

@@ -53,8 +53,6 @@ Finding feedAssetURL(Input bytes);
 Finding feedNotificationName(Input bytes);
 
 // The bytes as text, for the readers that take text.
-inline std::string_view asText(Input bytes) {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
+inline std::string_view asText(Input bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 
 }  // namespace fuzz

@@ -86,8 +86,8 @@ Finding feedSpecifierList(Input bytes) {
 
 Finding feedPreferenceLoaderEntry(Input bytes) {
     installBundleWithoutExecutable();
-    std::filesystem::path file =
-        foundation::hostPath(std::string(preferences::kPreferenceLoaderFolder) + "/FuzzedEntry.plist");
+    std::filesystem::path file = foundation::hostPath(std::string(preferences::kPreferenceLoaderFolder) +
+                                                      "/FuzzedEntry.plist");
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -48,11 +48,10 @@ void divertFileToAlbum(const std::string& path) {
 // the switch once, and either hands the call on unchanged or diverts it. The
 // host's completion is never called when the save is diverted: it is dropped
 // on return.
-void replacedEnqueueSavingMedia(objc::id self, objc::SEL cmd, std::string path,
-                                hostapp::WASaveCompletion completion) {
+void replacedEnqueueSavingMedia(objc::id self, objc::SEL cmd, std::string path, hostapp::WASaveCompletion completion) {
     if (!isEnabled()) {
-        objc::callImplementation(gPreviousEnqueueSavingMedia, hostapp::kEnqueueSavingMediaToCameraRollAtPath, self,
-                                 cmd, std::move(path), std::move(completion));
+        objc::callImplementation(gPreviousEnqueueSavingMedia, hostapp::kEnqueueSavingMediaToCameraRollAtPath, self, cmd,
+                                 std::move(path), std::move(completion));
         return;
     }
     divertFileToAlbum(path);

@@ -30,8 +30,8 @@ AlbumNameSlot& albumNameSlot() {
 
 std::shared_ptr<const std::string> defaultAlbumName() {
     // Never destroyed, for the same reason as the slot.
-    static const auto* name =
-        new std::shared_ptr<const std::string>(std::make_shared<const std::string>(kDefaultAlbumName));
+    static const auto* name = new std::shared_ptr<const std::string>(
+        std::make_shared<const std::string>(kDefaultAlbumName));
     return *name;
 }
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 extern "C" __attribute__((visibility("default"))) std::size_t SnapfoldCopySettingsSnapshot(bool* isEnabled,
-                                                                                            char* albumName,
-                                                                                            std::size_t capacity) {
+                                                                                           char* albumName,
+                                                                                           std::size_t capacity) {
     if (isEnabled) *isEnabled = snapfold::isEnabled();
     auto name = snapfold::albumName();
     if (albumName && capacity > 0) {

@@ -42,7 +42,8 @@ std::string answerText(const std::shared_ptr<const foundation::PlistValue>& answ
 foundation::NSDataRef settingsFileBytes() {
     std::ifstream in(foundation::hostPath(snapfold::prefs::kSettingsFileMailPath), std::ios::binary);
     if (!in) return nullptr;
-    auto bytes = std::make_shared<foundation::NSData>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    auto bytes = std::make_shared<foundation::NSData>(std::istreambuf_iterator<char>(in),
+                                                      std::istreambuf_iterator<char>());
     return in.bad() ? nullptr : bytes;
 }
 
@@ -61,9 +62,13 @@ objc::Class SnapfoldListController::objcClass() {
     return cls;
 }
 
-std::shared_ptr<SnapfoldListController> SnapfoldListController::create() { return objc::make<SnapfoldListController>(); }
+std::shared_ptr<SnapfoldListController> SnapfoldListController::create() {
+    return objc::make<SnapfoldListController>();
+}
 
-std::string SnapfoldListController::supportRecipient() { return std::string("Veltrona <") + SNAPFOLD_SUPPORT_ADDRESS + ">"; }
+std::string SnapfoldListController::supportRecipient() {
+    return std::string("Veltrona <") + SNAPFOLD_SUPPORT_ADDRESS + ">";
+}
 
 preferences::SpecifierList SnapfoldListController::specifiers() {
     // No title: the logo stands in its place.
@@ -149,7 +154,8 @@ void SnapfoldListController::emailVeltrona() {
     // keeps no reference to it. The composer holds its delegate, the page,
     // only weakly, so the sheet never keeps a page alive.
     presenter->presentViewController(composer, true, nullptr);
-    composer->setMailComposeDelegate(std::dynamic_pointer_cast<messageui::MFMailComposeViewControllerDelegate>(retain()));
+    composer->setMailComposeDelegate(
+        std::dynamic_pointer_cast<messageui::MFMailComposeViewControllerDelegate>(retain()));
 }
 
 void SnapfoldListController::mailComposeControllerDidFinishWithResult(messageui::MFMailComposeViewController&, long,

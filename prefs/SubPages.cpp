@@ -44,8 +44,8 @@ void SubPageListController::tweetSupport(objc::Object*) { presentShareSheet(*thi
 }  // namespace snapfold::prefs
 
 objc::Class VeltronaSnapfoldConfigurationListController::objcClass() {
-    static objc::Class cls =
-        registerSubPage<VeltronaSnapfoldConfigurationListController>("VeltronaSnapfoldConfigurationListController");
+    static objc::Class cls = registerSubPage<VeltronaSnapfoldConfigurationListController>(
+        "VeltronaSnapfoldConfigurationListController");
     return cls;
 }
 
@@ -54,7 +54,8 @@ std::shared_ptr<VeltronaSnapfoldConfigurationListController> VeltronaSnapfoldCon
 }
 
 objc::Class VeltronaSnapfoldMakersListController::objcClass() {
-    static objc::Class cls = registerSubPage<VeltronaSnapfoldMakersListController>("VeltronaSnapfoldMakersListController");
+    static objc::Class cls = registerSubPage<VeltronaSnapfoldMakersListController>(
+        "VeltronaSnapfoldMakersListController");
     return cls;
 }
 

@@ -169,7 +169,7 @@ void VeltronaSnapfoldListController::viewWillDisappear(bool animated) {
 }
 
 uikit::UITableViewCellRef VeltronaSnapfoldListController::tableViewCellForRowAtIndexPath(uikit::UITableView& tableView,
-                                                                                        uikit::NSIndexPath indexPath) {
+                                                                                         uikit::NSIndexPath indexPath) {
     auto cell = preferences::PSListController::tableViewCellForRowAtIndexPath(tableView, indexPath);
     if (cell && cell->textLabel()) cell->textLabel()->setTextColor(rowTitleColor());
     return cell;

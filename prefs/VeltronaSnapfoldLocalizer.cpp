@@ -29,7 +29,8 @@ std::shared_ptr<VeltronaSnapfoldLocalizer> VeltronaSnapfoldLocalizer::sharedLoca
     static std::once_flag once;
     static std::shared_ptr<VeltronaSnapfoldLocalizer>* slot = nullptr;
     std::call_once(once, [receiver] {
-        auto made = std::dynamic_pointer_cast<VeltronaSnapfoldLocalizer>(objc::allocInit(receiver ? receiver : objcClass()));
+        auto made = std::dynamic_pointer_cast<VeltronaSnapfoldLocalizer>(
+            objc::allocInit(receiver ? receiver : objcClass()));
         if (!made) made = objc::make<VeltronaSnapfoldLocalizer>();
         slot = new std::shared_ptr<VeltronaSnapfoldLocalizer>(std::move(made));
     });

@@ -17,7 +17,8 @@ namespace {
 class ValueNoise {
 public:
     ValueNoise(std::uint32_t width, std::uint32_t height, double cell, SeededRandom& random)
-        : cell_(cell), columns_(static_cast<std::size_t>(width / cell) + 2),
+        : cell_(cell),
+          columns_(static_cast<std::size_t>(width / cell) + 2),
           values_(columns_ * (static_cast<std::size_t>(height / cell) + 2)) {
         for (double& value : values_) value = random.between(-1, 1);
     }
@@ -81,7 +82,11 @@ imageio::CGImage makeCameraPhoto(std::uint32_t width, std::uint32_t height, imag
     for (int i = 0; i < 12; ++i) {
         double w = random.between(0.05, 0.3) * width, h = random.between(0.05, 0.3) * height;
         double x = random.between(0, 0.9) * width, y = random.between(0, 0.9) * height;
-        shapes.push_back({random.unit() < 0.5, x, y, x + w, y + h,
+        shapes.push_back({random.unit() < 0.5,
+                          x,
+                          y,
+                          x + w,
+                          y + h,
                           {random.between(20, 235), random.between(20, 235), random.between(20, 235)}});
     }
     // Two lines of caption, each glyph pixel a square of `scale` pixels.
@@ -137,7 +142,9 @@ imageio::CGImage makeCameraPhoto(std::uint32_t width, std::uint32_t height, imag
             double hx = std::max(0.0, std::abs(dx) - 0.08), hy = std::max(0.0, std::abs(dy) - 0.08);
             if (std::abs(dx) < 0.12 && std::abs(dy) < 0.12 && hx * hx + hy * hy < 0.0016) alpha = 0;
             std::uint8_t* target = out + std::size_t{x} * channels;
-            auto toByte = [](double value) { return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0l, 255l)); };
+            auto toByte = [](double value) {
+                return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0l, 255l));
+            };
             if (channels <= 2) {
                 target[0] = toByte(0.299 * noisy[0] + 0.587 * noisy[1] + 0.114 * noisy[2]);
             } else {

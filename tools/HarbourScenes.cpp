@@ -23,7 +23,8 @@ Color mix(Color a, Color b, double t) {
 // A floating-point canvas, painted back to front.
 class Canvas {
 public:
-    Canvas(std::uint32_t width, std::uint32_t height) : width_(width), height_(height), pixels_(std::size_t{width} * height) {}
+    Canvas(std::uint32_t width, std::uint32_t height)
+        : width_(width), height_(height), pixels_(std::size_t{width} * height) {}
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
@@ -83,7 +84,8 @@ void paintSky(Canvas& canvas, double horizon, double sunX, double sunY) {
 
 void paintHills(Canvas& canvas, double horizon, double height, Color color, double phase) {
     canvas.paint([&](double x, double y, Color& c, double& coverage) {
-        double ridge = horizon - height * (0.55 + 0.3 * std::sin(x * 0.004 + phase) + 0.15 * std::sin(x * 0.017 + phase * 3));
+        double ridge = horizon -
+                       height * (0.55 + 0.3 * std::sin(x * 0.004 + phase) + 0.15 * std::sin(x * 0.017 + phase * 3));
         if (y < ridge || y > horizon) return false;
         c = mix(color, Color{150, 160, 170}, (horizon - y) / height * 0.3);
         coverage = std::clamp(y - ridge, 0.0, 1.0);  // antialiased ridge line
@@ -115,7 +117,9 @@ void paintBoat(Canvas& canvas, double x, double waterline, double length, Color 
         return true;
     });
     double mastX = x + length * 0.45, mastTop = waterline - hullHeight - length * 0.9;
-    canvas.fillRect(mastX - 2, mastTop, mastX + 2, waterline - hullHeight, [](double, double) { return Color{70, 60, 50}; });
+    canvas.fillRect(mastX - 2, mastTop, mastX + 2, waterline - hullHeight, [](double, double) {
+        return Color{70, 60, 50};
+    });
     // Its reflection, broken up by the ripples.
     canvas.paint([&](double px, double py, Color& c, double& coverage) {
         if (py < waterline || py > waterline + hullHeight * 1.6 || px < x || px > x + length) return false;
@@ -181,8 +185,9 @@ imageio::CGImage drawLighthouse(std::uint32_t width, std::uint32_t height) {
         return true;
     });
     // Lantern room and cap.
-    canvas.fillRect(centre - width * 0.06, top - height * 0.05, centre + width * 0.06, top,
-                    [](double, double) { return Color{255, 226, 140}; });
+    canvas.fillRect(centre - width * 0.06, top - height * 0.05, centre + width * 0.06, top, [](double, double) {
+        return Color{255, 226, 140};
+    });
     canvas.paint([&](double x, double y, Color& c, double&) {
         double capTop = top - height * 0.09, capBottom = top - height * 0.05;
         if (y < capTop || y > capBottom) return false;

@@ -35,14 +35,19 @@ imageio::CGImage makePhotoLikeImage(std::uint32_t width, std::uint32_t height, i
     std::vector<Wave> waves[3];
     for (auto& channel : waves)
         for (int i = 0; i < 4; ++i)
-            channel.push_back({random.between(0.5, 3.0) * 2 * M_PI / width, random.between(0.5, 3.0) * 2 * M_PI / height,
-                               random.between(0, 2 * M_PI), random.between(10, 30)});
+            channel.push_back({random.between(0.5, 3.0) * 2 * M_PI / width,
+                               random.between(0.5, 3.0) * 2 * M_PI / height, random.between(0, 2 * M_PI),
+                               random.between(10, 30)});
     // 2. Objects in front of it, with hard edges.
     std::vector<Shape> shapes;
     for (int i = 0; i < 24; ++i) {
         double w = random.between(0.05, 0.35) * width, h = random.between(0.05, 0.35) * height;
         double x = random.between(-0.1, 1.0) * width, y = random.between(-0.1, 1.0) * height;
-        shapes.push_back({random.unit() < 0.5, x, y, x + w, y + h,
+        shapes.push_back({random.unit() < 0.5,
+                          x,
+                          y,
+                          x + w,
+                          y + h,
                           {random.between(20, 235), random.between(20, 235), random.between(20, 235)},
                           {random.between(-40, 40), random.between(-40, 40), random.between(-40, 40)}});
     }
@@ -59,7 +64,8 @@ imageio::CGImage makePhotoLikeImage(std::uint32_t width, std::uint32_t height, i
             double* pixel = &rgb[std::size_t{x} * 3];
             for (int c = 0; c < 3; ++c) {
                 double value = base[c];
-                for (const Wave& wave : waves[c]) value += wave.amplitude * std::sin(wave.fx * x + wave.fy * y + wave.phase);
+                for (const Wave& wave : waves[c])
+                    value += wave.amplitude * std::sin(wave.fx * x + wave.fy * y + wave.phase);
                 pixel[c] = value;
             }
         }

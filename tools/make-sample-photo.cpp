@@ -43,9 +43,8 @@ int main(int argc, char** argv) {
         std::string argument = argv[i];
         unsigned width = 0, height = 0;
         char end = 0;
-        if (argument == "--camera" && i + 1 < argc &&
-            std::sscanf(argv[i + 1], "%ux%u%c", &width, &height, &end) == 2 && width > 0 && height > 0 &&
-            width <= 20000 && height <= 20000) {
+        if (argument == "--camera" && i + 1 < argc && std::sscanf(argv[i + 1], "%ux%u%c", &width, &height, &end) == 2 &&
+            width > 0 && height > 0 && width <= 20000 && height <= 20000) {
             cameraSizes.emplace_back(width, height);
             ++i;
         } else if (argument.starts_with("-")) {
@@ -62,7 +61,8 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        std::fprintf(stderr, "snapfold-make-sample-photo: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
+        std::fprintf(stderr, "snapfold-make-sample-photo: cannot create %s: %s\n", folder.c_str(),
+                     error.message().c_str());
         return 1;
     }
 

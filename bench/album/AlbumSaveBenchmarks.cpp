@@ -17,8 +17,8 @@
 #include "platform/assets/AssetsLibrary.h"
 #include "platform/assets/PhotoStore.h"
 #include "platform/assets/StoreLayout.h"
-#include "platform/imageio/ImageCodecs.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/imageio/ImageCodecs.h"
 #include "platform/uikit/UIImage.h"
 #include "tools/CameraPhoto.h"
 #include "tools/SampleJpegWriter.h"
@@ -77,7 +77,8 @@ long statusKilobytes(const char* name) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.starts_with(name)) return std::strtol(line.c_str() + std::char_traits<char>::length(name), nullptr, 10);
+        if (line.starts_with(name))
+            return std::strtol(line.c_str() + std::char_traits<char>::length(name), nullptr, 10);
     }
     return -1;
 }
@@ -109,7 +110,8 @@ void BM_SaveImageToExistingAlbum(benchmark::State& state) {
         state.PauseTiming();
         long peak = statusKilobytes("VmHWM:");
         if (peakKnown && peak >= residentBefore && residentBefore >= 0)
-            worstPeakRatio = std::max(worstPeakRatio, static_cast<double>(peak - residentBefore) * 1024.0 / bitmapBytes);
+            worstPeakRatio = std::max(worstPeakRatio,
+                                      static_cast<double>(peak - residentBefore) * 1024.0 / bitmapBytes);
         state.ResumeTiming();
     }
     state.counters["bitmap_MB"] = bitmapBytes / 1e6;
@@ -141,10 +143,11 @@ void fillLibrary(const fs::path& deviceRoot, int albums, int assets) {
 
     auto png = imageio::encodePNG(sampleimages::makePhotoLikeImage(32, 24, imageio::PixelFormat::RGB8, 3));
     fs::path model = deviceRoot / "model.png";
-    std::ofstream(model, std::ios::binary).write(reinterpret_cast<const char*>(png->data()),
-                                                  static_cast<std::streamsize>(png->size()));
+    std::ofstream(model, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
     sqlite3* db = nullptr;
-    if (sqlite3_open(assets::hostPathIn(deviceRoot, assets::kDatabaseDevicePath).c_str(), &db) != SQLITE_OK) std::abort();
+    if (sqlite3_open(assets::hostPathIn(deviceRoot, assets::kDatabaseDevicePath).c_str(), &db) != SQLITE_OK)
+        std::abort();
     auto fail = [db](const char* doing) {
         std::fprintf(stderr, "filling the library: %s: %s\n", doing, sqlite3_errmsg(db));
         std::abort();
@@ -175,7 +178,8 @@ void fillLibrary(const fs::path& deviceRoot, int albums, int assets) {
         "SELECT (SELECT id FROM groups WHERE type = 16), id, id FROM assets");
     run("WITH albums AS (SELECT id, ROW_NUMBER() OVER (ORDER BY id) - 1 AS n FROM groups WHERE type = 2) "
         "INSERT INTO memberships (group_id, asset_id, position) "
-        "SELECT albums.id, a.id, a.id FROM assets a JOIN albums ON albums.n = a.id % " + std::to_string(albums));
+        "SELECT albums.id, a.id, a.id FROM assets a JOIN albums ON albums.n = a.id % " +
+        std::to_string(albums));
     run("UPDATE counters SET value = " + std::to_string(assets + 1) + " WHERE name = 'next_file_number'");
     run("COMMIT");
     sqlite3_close(db);

@@ -56,7 +56,8 @@ AlbumLibrary& libraryWithAlbums(int albums) {
     for (int i = 1; i < albums; ++i) (void)library.store->createGroup("Album " + std::to_string(i), ALAssetsGroupAlbum);
     library.targetGroupId = library.store->createGroup(kTargetAlbum, ALAssetsGroupAlbum)->id;
     auto png = imageio::encodePNG(sampleimages::makePhotoLikeImage(64, 48, imageio::PixelFormat::RGB8));
-    for (int i = 0; i < kAssetsToCycle; ++i) library.photos.push_back(library.store->addPhoto({*png, "PNG", 0, {}}).value());
+    for (int i = 0; i < kAssetsToCycle; ++i)
+        library.photos.push_back(library.store->addPhoto({*png, "PNG", 0, {}}).value());
     return library;
 }
 
@@ -127,13 +128,12 @@ BENCHMARK(BM_EnumerateAlbumsReadingNames)->Arg(1)->Arg(1000)->Unit(benchmark::kM
 
 void BM_WriteTwoMegabytePng(benchmark::State& state) {
     auto library = ALAssetsLibrary::createForDeviceRoot(benchsupport::separateDeviceRoot("writes"));
-    static const auto png =
-        imageio::encodePNG(sampleimages::makePhotoLikeImage(1280, 1120, imageio::PixelFormat::RGB8, 3));
+    static const auto png = imageio::encodePNG(
+        sampleimages::makePhotoLikeImage(1280, 1120, imageio::PixelFormat::RGB8, 3));
     for (auto _ : state) {
         std::promise<bool> written;
-        library->writeImageDataToSavedPhotosAlbum(png, std::nullopt, [&written](NSURLRef url, NSErrorRef) {
-            written.set_value(url != nullptr);
-        });
+        library->writeImageDataToSavedPhotosAlbum(
+            png, std::nullopt, [&written](NSURLRef url, NSErrorRef) { written.set_value(url != nullptr); });
         if (!written.get_future().get()) state.SkipWithError("the write failed");
     }
     state.counters["bytes"] = static_cast<double>(png->size());
@@ -152,9 +152,10 @@ const fs::path& thousandPhotoLibrary() {
         auto* made = new fs::path(benchsupport::separateDeviceRoot("rebuild"));
         fs::path original = *made / "original.jpg";
         fs::create_directories(*made);
-        auto jpeg = sampleimages::encodeJpeg(sampleimages::makePhotoLikeImage(1600, 1200, imageio::PixelFormat::RGB8, 5), 90);
-        std::ofstream(original, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
-                                                        static_cast<std::streamsize>(jpeg.size()));
+        auto jpeg = sampleimages::encodeJpeg(
+            sampleimages::makePhotoLikeImage(1600, 1200, imageio::PixelFormat::RGB8, 5), 90);
+        std::ofstream(original, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
         for (int number = 1; number <= 1000; ++number) {
             fs::path file = hostPathIn(*made, mediaDevicePath(number, "JPG"));
             fs::create_directories(file.parent_path());
@@ -185,7 +186,12 @@ void BM_OpenLibraryOfThousandPhotos(benchmark::State& state) {
         if (!store->prepare().ok() || store->numberOfAssets(1).value() != 1000) state.SkipWithError("not rebuilt");
     }
 }
-BENCHMARK(BM_OpenLibraryOfThousandPhotos)->ArgName("rebuild")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenLibraryOfThousandPhotos)
+    ->ArgName("rebuild")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -56,8 +56,8 @@ void prepareApp() {
         auto jpeg = sampleimages::encodeJpeg(image, 85);
         fs::path file = foundation::hostPath(kPicturePath);
         fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
-                                                    static_cast<std::streamsize>(jpeg.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
         return true;
     }();
     (void)prepared;
@@ -106,7 +106,10 @@ void BM_DivertedSaveToBanner(benchmark::State& state) {
     }
     assets::AssetsLibraryTestSeam::drainForTesting();
 }
-BENCHMARK(BM_DivertedSaveToBanner)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)
+BENCHMARK(BM_DivertedSaveToBanner)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
 void BM_OwnSaveSwitchedOffToCompletion(benchmark::State& state) {
@@ -115,14 +118,18 @@ void BM_OwnSaveSwitchedOffToCompletion(benchmark::State& state) {
     objc::Class manager = objc::objc_getClass(hostapp::kAssetsLibraryManagerClassName);
     for (auto _ : state) {
         std::promise<void> completed;
-        objc::msgSend(manager, hostapp::kSaveMediaAtPath, std::string(kPicturePath),
-                      hostapp::WASaveCompletion([&](foundation::NSURLRef, foundation::NSErrorRef) { completed.set_value(); }));
+        objc::msgSend(
+            manager, hostapp::kSaveMediaAtPath, std::string(kPicturePath),
+            hostapp::WASaveCompletion([&](foundation::NSURLRef, foundation::NSErrorRef) { completed.set_value(); }));
         completed.get_future().wait();
     }
     assets::AssetsLibraryTestSeam::drainForTesting();
     setSwitch(true);
 }
-BENCHMARK(BM_OwnSaveSwitchedOffToCompletion)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)
+BENCHMARK(BM_OwnSaveSwitchedOffToCompletion)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
 // A class of no-op save methods, once as the app has it and once hooked with
@@ -238,7 +245,7 @@ void BM_BatchOfHundredSavesThroughOneApp(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["saves_per_second"] = benchmark::Counter(100.0 * static_cast<double>(state.iterations()),
-                                                           benchmark::Counter::kIsRate);
+                                                            benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BatchOfHundredSavesThroughOneApp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 

@@ -1,7 +1,7 @@
 #include "bench/imageio/ReferenceCodecs.h"
 
-#include <stdexcept>
 #include <cstdio>
+#include <stdexcept>
 
 #include <jpeglib.h>
 #include <png.h>

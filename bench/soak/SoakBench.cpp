@@ -173,11 +173,16 @@ void BM_ResidentMemoryOverTenThousandSaves(benchmark::State& state) {
         state.counters["growth_MB"] = (*after10000 - *after1000) / kMB;
     }
     state.counters["saves_per_second"] = benchmark::Counter(10000.0 * static_cast<double>(state.iterations()),
-                                                           benchmark::Counter::kIsRate);
+                                                            benchmark::Counter::kIsRate);
 }
 // Argument: 1 with the banner classes in the app, 0 without (the peer).
-BENCHMARK(BM_ResidentMemoryOverTenThousandSaves)->ArgName("banners")->Arg(1)->Arg(0)->Iterations(1)
-    ->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_ResidentMemoryOverTenThousandSaves)
+    ->ArgName("banners")
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -38,9 +38,8 @@ std::optional<std::string> versionMismatch(const PlistValue& range, double versi
 bool listMatches(const PlistValue& list, const std::function<bool(const std::string&)>& matches) {
     const PlistValue::Array* entries = list.array();
     if (!entries) return false;
-    return std::any_of(entries->begin(), entries->end(), [&](const PlistValue& entry) {
-        return entry.string() && matches(*entry.string());
-    });
+    return std::any_of(entries->begin(), entries->end(),
+                       [&](const PlistValue& entry) { return entry.string() && matches(*entry.string()); });
 }
 
 }  // namespace

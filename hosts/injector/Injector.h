@@ -31,8 +31,7 @@ struct InjectionReport {
 // property list beside it ("X.plist" for "X.dylib") is considered; a filter
 // list that cannot be read skips its library; a library that fails to load is
 // reported and skipped, and the rest still load.
-InjectionReport injectDynamicLibraries(const LaunchEnvironment& environment,
-                                       const std::filesystem::path& directory);
+InjectionReport injectDynamicLibraries(const LaunchEnvironment& environment, const std::filesystem::path& directory);
 InjectionReport injectDynamicLibraries(const LaunchEnvironment& environment = LaunchEnvironment::current());
 
 // One line per library: "injector: loaded ...", "injector: skipped ... (why)",

@@ -54,7 +54,8 @@ std::vector<std::string> loadedFrameworkBundleIdentifiers() {
 
 LaunchEnvironment LaunchEnvironment::current() {
     LaunchEnvironment environment;
-    if (auto mainBundle = foundation::mainBundleIdentifier()) environment.loadedBundleIdentifiers.push_back(*mainBundle);
+    if (auto mainBundle = foundation::mainBundleIdentifier())
+        environment.loadedBundleIdentifiers.push_back(*mainBundle);
     for (auto& framework : loadedFrameworkBundleIdentifiers())
         environment.loadedBundleIdentifiers.push_back(std::move(framework));
     environment.executableName = program_invocation_short_name;

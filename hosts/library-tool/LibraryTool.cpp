@@ -80,7 +80,9 @@ GroupList allGroups(ALAssetsLibrary& library) {
                 result->set_value({std::move(*groups), nullptr});
             }
         },
-        [result](foundation::NSErrorRef error) { result->set_value({{}, std::move(error)}); });
+        [result](foundation::NSErrorRef error) {
+            result->set_value({{}, std::move(error)});
+        });
     return result->get_future().get();
 }
 
@@ -117,8 +119,13 @@ int listAlbum(ALAssetsLibrary& library, const std::string& name) {
 int showAsset(ALAssetsLibrary& library, const std::string& url) {
     std::promise<std::pair<assets::ALAssetRef, foundation::NSErrorRef>> found;
     library.assetForURL(
-        foundation::NSURL::URLWithString(url), [&found](assets::ALAssetRef asset) { found.set_value({asset, nullptr}); },
-        [&found](foundation::NSErrorRef error) { found.set_value({nullptr, error}); });
+        foundation::NSURL::URLWithString(url),
+        [&found](assets::ALAssetRef asset) {
+            found.set_value({asset, nullptr});
+        },
+        [&found](foundation::NSErrorRef error) {
+            found.set_value({nullptr, error});
+        });
     auto [asset, error] = found.get_future().get();
     if (error) return fail(kExitNotFound, "cannot read the library: " + describeError(error));
     if (!asset) return fail(kExitNotFound, "no asset for \"" + url + "\"");
@@ -144,8 +151,13 @@ int showAsset(ALAssetsLibrary& library, const std::string& url) {
 int createAlbum(ALAssetsLibrary& library, const std::string& name) {
     std::promise<std::pair<ALAssetsGroupRef, foundation::NSErrorRef>> created;
     library.addAssetsGroupAlbumWithName(
-        name, [&created](ALAssetsGroupRef group) { created.set_value({group, nullptr}); },
-        [&created](foundation::NSErrorRef error) { created.set_value({nullptr, error}); });
+        name,
+        [&created](ALAssetsGroupRef group) {
+            created.set_value({group, nullptr});
+        },
+        [&created](foundation::NSErrorRef error) {
+            created.set_value({nullptr, error});
+        });
     auto [group, error] = created.get_future().get();
     if (error) return fail(kExitNotFound, "cannot create the album: " + describeError(error));
     if (!group) return fail(kExitNotFound, "no album created: the name \"" + name + "\" is empty or taken");
@@ -170,13 +182,15 @@ int importImage(ALAssetsLibrary& library, const std::string& file, const std::st
     std::optional<foundation::NSDictionary> metadata;
     if (!metadataFile.empty()) {
         auto parsed = foundation::readPropertyListFile(metadataFile);
-        if (!parsed || !parsed->dictionary()) return fail(kExitUsage, metadataFile + " is not a property-list dictionary");
+        if (!parsed || !parsed->dictionary())
+            return fail(kExitUsage, metadataFile + " is not a property-list dictionary");
         metadata = *parsed->dictionary();
     }
     std::promise<std::pair<foundation::NSURLRef, foundation::NSErrorRef>> written;
-    library.writeImageDataToSavedPhotosAlbum(data, metadata, [&written](foundation::NSURLRef url, foundation::NSErrorRef error) {
-        written.set_value({url, error});
-    });
+    library.writeImageDataToSavedPhotosAlbum(data, metadata,
+                                             [&written](foundation::NSURLRef url, foundation::NSErrorRef error) {
+                                                 written.set_value({url, error});
+                                             });
     auto [url, error] = written.get_future().get();
     if (error || !url) return fail(kExitNotFound, "cannot store " + file + ": " + describeError(error));
     std::printf("%s\n", url->absoluteString().c_str());
@@ -192,15 +206,17 @@ int main(int argc, char** argv) {
                                  "library objects an app uses.");
     std::string name, url, kind, file, metadata;
     auto* groups = program.command("groups", "list every group: kind, number of assets, name");
-    auto* album = program.command("album", "list the assets of the first group named NAME: asset URL, media file, "
-                                           "orientation");
+    auto* album = program.command("album",
+                                  "list the assets of the first group named NAME: asset URL, media file, "
+                                  "orientation");
     album->add_option("name", name, "the album's name")->required();
     auto* asset = program.command("asset", "show an asset: media file, groups, metadata");
     asset->add_option("url", url, "the asset's URL")->required();
     auto* createAlbumCommand = program.command("create-album", "create a user album (refused when the name is taken)");
     createAlbumCommand->add_option("name", name, "the album's name")->required();
-    auto* createGroupCommand = program.command("create-group", "create a group of a kind (album, event, faces or "
-                                                               "photo-stream), even when the name is taken");
+    auto* createGroupCommand = program.command("create-group",
+                                               "create a group of a kind (album, event, faces or "
+                                               "photo-stream), even when the name is taken");
     createGroupCommand->add_option("kind", kind, "album, event, faces or photo-stream")
         ->required()
         ->check(CLI::IsMember({"album", "event", "faces", "photo-stream"}));

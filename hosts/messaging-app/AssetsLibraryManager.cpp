@@ -73,7 +73,8 @@ void saveImage(objc::id, objc::SEL, uikit::UIImageRef image, WASaveCompletion co
 void registerAssetsLibraryManager() {
     objc::Class cls = objc::objc_registerClass(hostapp::kAssetsLibraryManagerClassName, nullptr);
     objc::Class metaclass = objc::object_getClass(cls);
-    objc::class_addMethod(metaclass, hostapp::kEnqueueSavingMediaToCameraRollAtPath, &enqueueSavingMediaToCameraRollAtPath);
+    objc::class_addMethod(metaclass, hostapp::kEnqueueSavingMediaToCameraRollAtPath,
+                          &enqueueSavingMediaToCameraRollAtPath);
     objc::class_addMethod(metaclass, hostapp::kSaveImage, &saveImage);
     objc::class_addMethod(metaclass, hostapp::kSaveMediaAtPath, &saveMediaAtPath);
 }

@@ -91,7 +91,8 @@ int interactive() {
         } else if (verb == "quit" && argument.empty()) {
             break;
         } else {
-            std::fprintf(stderr, "WhatsApp: bad command \"%s\" (save PATH, save-image PATH, enqueue PATH, wait, quit)\n",
+            std::fprintf(stderr,
+                         "WhatsApp: bad command \"%s\" (save PATH, save-image PATH, enqueue PATH, wait, quit)\n",
                          line.c_str());
             status = 1;
         }
@@ -104,8 +105,9 @@ int interactive() {
 
 int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write (EFBIG, "no space"), never the program
-    commandline::Program program("WhatsApp", "The messaging app as far as saving media goes: it lets the injector "
-                                             "load the tweaks whose filters match, then saves what the user asks.");
+    commandline::Program program("WhatsApp",
+                                 "The messaging app as far as saving media goes: it lets the injector "
+                                 "load the tweaks whose filters match, then saves what the user asks.");
     auto& app = program.app();
     Options options;
     app.add_flag("!--no-banner-classes", options.bannerClasses,
@@ -116,9 +118,10 @@ int main(int argc, char** argv) {
         ->type_name("METHOD")
         ->check(CLI::IsMember({"enqueue", "save-image", "save-media"}))
         ->capture_default_str();
-    auto* save = program.command("save", "save each file, then wait until every save has delivered its outcome "
-                                         "(more than one file: a progress line and a tally instead of a line each); "
-                                         "exits 1 when any save failed");
+    auto* save = program.command("save",
+                                 "save each file, then wait until every save has delivered its outcome "
+                                 "(more than one file: a progress line and a tally instead of a line each); "
+                                 "exits 1 when any save failed");
     save->add_option("files", options.files, "the files to save")->required()->type_name("FILE");
     program.command("interactive",
                     "read commands from standard input, one per line: save PATH (+saveMediaAtPath:completion:), "

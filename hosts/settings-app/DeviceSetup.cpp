@@ -20,8 +20,9 @@ foundation::ErrorOr<std::vector<std::string>> installFromBuildTree(const fs::pat
     using foundation::ErrorCode;
     std::string installer = std::string(SNAPFOLD_SOURCE_DIR) + "/scripts/install-device";
     std::string root = foundation::deviceRoot().string(), build = buildDirectory.string();
-    std::vector<char*> argv{installer.data(), const_cast<char*>("--device-root"), root.data(),
-                            const_cast<char*>("--build-dir"), build.data(), nullptr};
+    std::vector<char*> argv{installer.data(), const_cast<char*>("--device-root"),
+                            root.data(),      const_cast<char*>("--build-dir"),
+                            build.data(),     nullptr};
     // The installer's own report would repeat what this host prints.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -160,7 +160,8 @@ foundation::ErrorOr<void> finishSheet(SettingsSession& session, bool cancel, con
             say("mail written: " + written.value() + "\n  (" + foundation::hostPath(written.value()).string() + ")");
         }
         SettingsSession::runFor(1.0);
-        say(std::string("mail sheet ") + (session.innerNavigation().presentedViewController() ? "still shown" : "dismissed"));
+        say(std::string("mail sheet ") +
+            (session.innerNavigation().presentedViewController() ? "still shown" : "dismissed"));
         return {};
     }
     if (auto sheet = shownShareSheet(session)) {

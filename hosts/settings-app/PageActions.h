@@ -34,8 +34,7 @@ enum class TapResult {
 };
 // Taps a row of the top page: follows its link, or selects its own cell and
 // runs its button action.
-foundation::ErrorOr<TapResult> tapRow(SettingsSession& session, const preferences::PSSpecifierRef& row,
-                                      const Say& say);
+foundation::ErrorOr<TapResult> tapRow(SettingsSession& session, const preferences::PSSpecifierRef& row, const Say& say);
 // Taps the top page's share button; true when it presented a sheet.
 foundation::ErrorOr<bool> tapShareButton(SettingsSession& session, const Say& say);
 

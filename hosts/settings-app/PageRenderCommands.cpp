@@ -59,7 +59,8 @@ std::optional<PageCommand> parse(const std::vector<std::string>& arguments, std:
             if (!parsed.width) return problem = "the width must be a positive number of points", std::nullopt;
         } else if (argument == "--scale" && hasValue && parsed.command == "render") {
             auto scale = positiveNumber(arguments[++i]);
-            if (!scale || *scale > 8) return problem = "the scale must be a number of pixels a point from 0 to 8", std::nullopt;
+            if (!scale || *scale > 8)
+                return problem = "the scale must be a number of pixels a point from 0 to 8", std::nullopt;
             parsed.scale = *scale;
         } else if (argument == "--idiom" && hasValue) {
             const std::string& idiom = arguments[++i];
@@ -71,7 +72,8 @@ std::optional<PageCommand> parse(const std::vector<std::string>& arguments, std:
             return problem = "unexpected argument: " + argument, std::nullopt;
         }
     }
-    if (parsed.command == "render" && parsed.file.empty()) return problem = "render needs a file to write", std::nullopt;
+    if (parsed.command == "render" && parsed.file.empty())
+        return problem = "render needs a file to write", std::nullopt;
     return parsed;
 }
 
@@ -100,9 +102,9 @@ int runPageCommand(SettingsSession& session, const std::vector<std::string>& arg
     ScreenOptions options;
     options.width = parsed->width.value_or(pad ? kPadScreenWidth : kPhoneScreenWidth);
     options.glyphScale = parsed->command == "render" ? parsed->scale : 2;
-    PageScreen screen =
-        composePageScreen(*page, navigationBarShowing(session.outerNavigation(), session.innerNavigation()),
-                          backButtonTitle(session.outerNavigation(), session.innerNavigation()), options);
+    PageScreen screen = composePageScreen(
+        *page, navigationBarShowing(session.outerNavigation(), session.innerNavigation()),
+        backButtonTitle(session.outerNavigation(), session.innerNavigation()), options);
 
     if (parsed->command == "dump") {
         std::printf("%s", dumpPageScreen(*page, screen).c_str());

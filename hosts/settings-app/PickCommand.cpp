@@ -23,8 +23,7 @@ std::string lower(std::string text) {
 
 std::optional<std::size_t> findItem(preferences::PSListItemsController& list, const std::string& wanted) {
     auto items = list.specifiers();
-    bool number = !wanted.empty() && wanted.size() < 6 &&
-                  wanted.find_first_not_of("0123456789") == std::string::npos;
+    bool number = !wanted.empty() && wanted.size() < 6 && wanted.find_first_not_of("0123456789") == std::string::npos;
     if (number) {
         std::size_t position = std::stoul(wanted);
         if (position >= 1 && position <= items->size()) return position - 1;

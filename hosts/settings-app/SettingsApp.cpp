@@ -78,11 +78,9 @@ int tapRow(SettingsSession& session, const std::string& rowName, bool cancel) {
         std::printf("%s", preferences::describePage(*session.topPage()).c_str());
         session.goBack();
         return 0;
-    case settingsapp::TapResult::Nothing:
-        return 0;
+    case settingsapp::TapResult::Nothing: return 0;
     case settingsapp::TapResult::Performed:
-    case settingsapp::TapResult::SheetShown:
-        return finishSheets(session, cancel);
+    case settingsapp::TapResult::SheetShown: return finishSheets(session, cancel);
     }
     return 0;
 }
@@ -110,7 +108,8 @@ int openWindow(const std::string& entryLabel, const std::vector<std::string>& pa
     options.entryLabel = entryLabel;
     options.pages = pages;
     if (!screenshotOnIdle.empty()) options.screenshotOnIdle = std::filesystem::absolute(screenshotOnIdle).string();
-    if (!screenshotOnSignal.empty()) options.screenshotOnSignal = std::filesystem::absolute(screenshotOnSignal).string();
+    if (!screenshotOnSignal.empty())
+        options.screenshotOnSignal = std::filesystem::absolute(screenshotOnSignal).string();
     // The idiom is read when the header views and cells are made.
     if (!idiom.empty())
         uikit::UIDevice::setSimulatedIdiom(idiom == "pad" ? uikit::UIDevice::IdiomOverride::Pad
@@ -183,8 +182,9 @@ int main(int argc, char** argv) {
     app.add_flag("--cancel", cancel, "cancel a sheet that a command opens instead of sending it");
 
     std::string build, row, value, scheme, name, item, file, width, idiom, scale;
-    auto* install = program.command("install", "install the whole tweak built in BUILD-DIR into the device root, "
-                                               "and a default device where it has none");
+    auto* install = program.command("install",
+                                    "install the whole tweak built in BUILD-DIR into the device root, "
+                                    "and a default device where it has none");
     install->add_option("build-dir", build, "the build folder (default: the one this program was built in)");
     auto* entries = program.command("entries", "list the settings entries");
     auto* show = program.command("show", "print the page as a table");
@@ -196,8 +196,9 @@ int main(int argc, char** argv) {
     auto* share = program.command("share", "tap the share button");
     auto* visit = program.command("visit", "follow a link to its page and come back, showing the bars");
     visit->add_option("row", row, "the row")->required();
-    auto* pick = program.command("pick", "pick an item of a choice row's list: ROW ITEM, or ITEM on a list opened "
-                                         "with --page; ITEM is its number from 1, its title or its value");
+    auto* pick = program.command("pick",
+                                 "pick an item of a choice row's list: ROW ITEM, or ITEM on a list opened "
+                                 "with --page; ITEM is its number from 1, its title or its value");
     pick->add_option("row", row, "the choice row, or the item")->required();
     pick->add_option("item", item, "the item");
     auto* apps = program.command("apps", "list the client apps installed on the device, by URL scheme");

@@ -89,11 +89,14 @@ int printFile() {
 // it is still written, but the person is told.
 void warnAboutUnusableAlbumName(const std::string& name) {
     if (name.empty()) {
-        std::fprintf(stderr, "snapfold-settings: warning: no album can have an empty name; "
-                             "every save will fail until another name is set\n");
+        std::fprintf(stderr,
+                     "snapfold-settings: warning: no album can have an empty name; "
+                     "every save will fail until another name is set\n");
     } else if (name == kCameraRollName) {
-        std::fprintf(stderr, "snapfold-settings: warning: no album can be named \"%s\", the camera roll's own name; "
-                             "every save will fail until another name is set\n", name.c_str());
+        std::fprintf(stderr,
+                     "snapfold-settings: warning: no album can be named \"%s\", the camera roll's own name; "
+                     "every save will fail until another name is set\n",
+                     name.c_str());
     }
 }
 
@@ -143,12 +146,11 @@ int changeSetting(const std::string& key, const std::string* text) {
         dict.erase(key);
     }
     if (auto written = foundation::writePropertyListAtomically(file, settings); !written) {
-        std::fprintf(stderr, "snapfold-settings: cannot write %s: %s\n", file.c_str(),
-                     written.error().message.c_str());
+        std::fprintf(stderr, "snapfold-settings: cannot write %s: %s\n", file.c_str(), written.error().message.c_str());
         return 1;
     }
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), kNotification, nullptr,
-                                         nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), kNotification, nullptr, nullptr,
+                                         true);
     std::printf("%s: %s\n", file.c_str(), settings.description().c_str());
     return 0;
 }
@@ -208,10 +210,15 @@ int main(int argc, char** argv) {
     auto* file = program.command("file", "print the settings file as stored");
     int changes = 0;
     double timeout = 0;
-    auto* watching = program.command("watch", "load the hook library and print its snapshot after every settings "
-                                              "change, until N changes or the timeout");
-    watching->add_option("--changes", changes, "stop after N changes")->type_name("N")->check(commandline::wholeNumberFrom(1));
-    watching->add_option("--timeout", timeout, "stop after SECONDS")->type_name("SECONDS")->check(commandline::positiveNumber());
+    auto* watching = program.command("watch",
+                                     "load the hook library and print its snapshot after every settings "
+                                     "change, until N changes or the timeout");
+    watching->add_option("--changes", changes, "stop after N changes")
+        ->type_name("N")
+        ->check(commandline::wholeNumberFrom(1));
+    watching->add_option("--timeout", timeout, "stop after SECONDS")
+        ->type_name("SECONDS")
+        ->check(commandline::positiveNumber());
     app.require_subcommand(1);
 
     if (auto exit = program.parse(argc, argv)) return *exit;

@@ -41,7 +41,10 @@ foundation::ErrorOr<ALAssetRef> ALAsset::readFromStore(std::shared_ptr<PhotoStor
 }
 
 ALAsset::ALAsset(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
-    : objc::Object(assetClass()), store_(std::move(store)), assetId_(record ? record->id : 0), record_(std::move(record)) {}
+    : objc::Object(assetClass()),
+      store_(std::move(store)),
+      assetId_(record ? record->id : 0),
+      record_(std::move(record)) {}
 
 std::shared_ptr<ALAsset> ALAsset::create(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record) {
     return objc::make<ALAsset>(std::move(store), std::move(record));
@@ -75,8 +78,11 @@ std::string ALAsset::description() const {
            ", URLs:" + assetURLString(record_->uuid, record_->extension);
 }
 
-ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store, std::shared_ptr<const AssetRecord> record)
-    : objc::Object(representationClass()), store_(std::move(store)), assetId_(record ? record->id : 0),
+ALAssetRepresentation::ALAssetRepresentation(std::shared_ptr<PhotoStore> store,
+                                             std::shared_ptr<const AssetRecord> record)
+    : objc::Object(representationClass()),
+      store_(std::move(store)),
+      assetId_(record ? record->id : 0),
       record_(std::move(record)) {}
 
 std::shared_ptr<ALAssetRepresentation> ALAssetRepresentation::create(std::shared_ptr<PhotoStore> store,

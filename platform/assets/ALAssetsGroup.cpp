@@ -34,7 +34,7 @@ constexpr std::uint64_t kNotFound = static_cast<std::uint64_t>(std::numeric_limi
 }  // namespace
 
 foundation::ErrorOr<ALAssetsGroupRef> ALAssetsGroup::readFromStore(std::shared_ptr<PhotoStore> store,
-                                                                    std::int64_t groupId) {
+                                                                   std::int64_t groupId) {
     if (!store) return ALAssetsGroupRef();
     auto record = TRY(store->group(groupId));
     if (!record) return ALAssetsGroupRef();
@@ -42,7 +42,10 @@ foundation::ErrorOr<ALAssetsGroupRef> ALAssetsGroup::readFromStore(std::shared_p
 }
 
 ALAssetsGroup::ALAssetsGroup(std::shared_ptr<PhotoStore> store, std::shared_ptr<const GroupRecord> record)
-    : objc::Object(groupClass()), store_(std::move(store)), groupId_(record ? record->id : 0), record_(std::move(record)) {}
+    : objc::Object(groupClass()),
+      store_(std::move(store)),
+      groupId_(record ? record->id : 0),
+      record_(std::move(record)) {}
 
 std::shared_ptr<ALAssetsGroup> ALAssetsGroup::create(std::shared_ptr<PhotoStore> store,
                                                      std::shared_ptr<const GroupRecord> record) {
@@ -86,12 +89,12 @@ void ALAssetsGroup::enumerateAssetsUsingBlock(const ALAssetsGroupEnumerationResu
         auto records = store_->assetsInGroup(groupId_);
         // The platform's asset enumeration has no failure block: it ends, and
         // the log keeps why.
-        if (!records) foundation::NSLog("Photo library: cannot list the assets of a group: %s", records.error().message);
+        if (!records)
+            foundation::NSLog("Photo library: cannot list the assets of a group: %s", records.error().message);
         if (records) {
             std::uint64_t index = 0;
             for (auto& record : records.value()) {
-                block(ALAsset::create(store_, std::make_shared<const AssetRecord>(std::move(record))), index++,
-                      &stop);
+                block(ALAsset::create(store_, std::make_shared<const AssetRecord>(std::move(record))), index++, &stop);
                 if (stop) break;
             }
         }

@@ -152,7 +152,8 @@ void ALAssetsLibrary::assetForURL(NSURLRef assetURL, ALAssetsLibraryAssetForURLR
         ALAssetRef asset;
         if (auto parts = assetURL ? parseAssetURL(assetURL->absoluteString()) : std::nullopt) {
             auto record = store->assetWithUUID(parts->uuid);
-            if (!record) return deliverFailure(std::move(operation), std::move(failureBlock), readError(record.error()));
+            if (!record)
+                return deliverFailure(std::move(operation), std::move(failureBlock), readError(record.error()));
             // The URL must name the asset's own extension too: a URL that
             // borrows another asset's id with the wrong type names nothing.
             if (record.value() && record.value()->extension == parts->extension)
@@ -178,7 +179,8 @@ void ALAssetsLibrary::addAssetsGroupAlbumWithName(std::string name, ALAssetsLibr
         ALAssetsGroupRef group;
         if (!switches.albumCreationAnswersNoGroup) {
             auto created = store->createAlbumUnlessNameTaken(name);
-            if (!created) return deliverFailure(std::move(operation), std::move(failureBlock), writeError(created.error()));
+            if (!created)
+                return deliverFailure(std::move(operation), std::move(failureBlock), writeError(created.error()));
             if (created.value())
                 group = ALAssetsGroup::create(store, std::make_shared<const GroupRecord>(std::move(*created.value())));
         }

@@ -12,8 +12,7 @@ std::optional<std::int64_t> assetOrientationFromExif(std::int64_t exifOrientatio
     return kAssetOrientation[static_cast<std::size_t>(exifOrientation - 1)];
 }
 
-std::int64_t resolveAssetOrientation(const std::optional<foundation::NSDictionary>& metadata,
-                                     int dataExifOrientation) {
+std::int64_t resolveAssetOrientation(const std::optional<foundation::NSDictionary>& metadata, int dataExifOrientation) {
     if (metadata) {
         auto it = metadata->find("Orientation");
         if (it != metadata->end()) {

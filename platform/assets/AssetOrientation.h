@@ -19,7 +19,6 @@ std::optional<std::int64_t> assetOrientationFromExif(std::int64_t exifOrientatio
 // The orientation of a new photo: the metadata dictionary's "Orientation"
 // when it holds a valid EXIF value (metadata given with the data overrides
 // the data's own), else the orientation recorded in the image data, else Up.
-std::int64_t resolveAssetOrientation(const std::optional<foundation::NSDictionary>& metadata,
-                                     int dataExifOrientation);
+std::int64_t resolveAssetOrientation(const std::optional<foundation::NSDictionary>& metadata, int dataExifOrientation);
 
 }  // namespace assets

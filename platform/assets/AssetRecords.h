@@ -14,7 +14,7 @@ enum class AssetKind : std::int64_t { Photo = 0, Video = 1 };
 
 struct AssetRecord {
     std::int64_t id = 0;
-    std::string uuid;        // uppercase 8-4-4-4-12
+    std::string uuid;  // uppercase 8-4-4-4-12
     AssetKind kind = AssetKind::Photo;
     std::string devicePath;  // "/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG"
     std::string extension;   // "PNG", "JPG", "GIF", "WEBP", "MOV", "MP4"

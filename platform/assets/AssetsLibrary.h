@@ -122,7 +122,8 @@ public:
     // Calls `enumerationBlock` once per group of the kinds in `types`, one
     // call at a time, until the block sets `*stop`; then once more with no
     // group. If the library cannot be read, calls `failureBlock` instead.
-    void enumerateGroupsWithTypes(ALAssetsGroupType types, ALAssetsLibraryGroupsEnumerationResultsBlock enumerationBlock,
+    void enumerateGroupsWithTypes(ALAssetsGroupType types,
+                                  ALAssetsLibraryGroupsEnumerationResultsBlock enumerationBlock,
                                   ALAssetsLibraryAccessFailureBlock failureBlock);
     // Fetches the asset with this URL: the result block gets it, or no asset
     // for an unknown or malformed URL; the failure block gets an error when

@@ -130,7 +130,8 @@ ErrorOr<Placement> placeWithoutReplacing(const fs::path& from, const fs::path& t
     if (ec) return foundation::errorFromErrorCode(ec, "create " + to.parent_path().string());
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return Placement::Placed;
     if (errno == EEXIST) return Placement::NameTaken;
-    if (errno != EINVAL && errno != ENOSYS) return errorFromErrno(errno, "move " + from.string() + " to " + to.string());
+    if (errno != EINVAL && errno != ENOSYS)
+        return errorFromErrno(errno, "move " + from.string() + " to " + to.string());
     // The file system cannot rename without replacing: a hard link fails on
     // an existing name just the same, then the temporary name goes away.
     if (::link(from.c_str(), to.c_str()) != 0) {

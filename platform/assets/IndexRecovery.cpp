@@ -4,8 +4,8 @@
 #include "platform/foundation/SystemError.h"
 
 #include <ctime>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -65,8 +65,8 @@ foundation::ErrorOr<fs::path> moveIndexAside(const fs::path& databaseFile) {
         if (!isThere(file)) continue;
         for (int n = 1;; ++n) {
             if (n > kMaximumNamesPerSecond)
-                return foundation::makeError(foundation::ErrorCode::IOError, "no free name to move " + file.string() +
-                                                                                 " aside");
+                return foundation::makeError(foundation::ErrorCode::IOError,
+                                             "no free name to move " + file.string() + " aside");
             fs::path aside = withSuffix(file, n == 1 ? stamp : stamp + "-" + std::to_string(n));
             if (TRY(durable::placeWithoutReplacing(file, aside)) == durable::Placement::NameTaken) continue;
             if (!movedIndex) movedIndex = aside;
@@ -74,8 +74,9 @@ foundation::ErrorOr<fs::path> moveIndexAside(const fs::path& databaseFile) {
         }
     }
     TRY(durable::syncFolder(databaseFile.parent_path()));
-    if (!movedIndex) return foundation::makeError(foundation::ErrorCode::NotFound,
-                                                  "no index at " + databaseFile.string() + " to move aside");
+    if (!movedIndex)
+        return foundation::makeError(foundation::ErrorCode::NotFound,
+                                     "no index at " + databaseFile.string() + " to move aside");
     return *movedIndex;
 }
 

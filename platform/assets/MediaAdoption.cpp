@@ -69,8 +69,8 @@ std::optional<AssetRecord> recordFor(const UnlistedFile& file) {
     record.uuid = makeUUID();
     record.devicePath = file.devicePath;
     record.byteSize = status.st_size;
-    record.createdSinceReferenceDate =
-        static_cast<double>(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 1e9 - kUnixTimeOfReferenceDate;
+    record.createdSinceReferenceDate = static_cast<double>(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 1e9 -
+                                       kUnixTimeOfReferenceDate;
 
     // A movie is known by its first box, without reading the rest.
     auto size = static_cast<std::size_t>(status.st_size);
@@ -119,8 +119,8 @@ foundation::ErrorOr<std::vector<UnlistedFile>> unlistedFiles(sql::Database& data
             unlisted.push_back({number, devicePath, entry.path()});
         }
         // What cannot be listed now stays on disk and is found by a later open.
-        if (folderError) foundation::NSLog("Photo library: cannot list %s: %s", folder.path().string(),
-                                           folderError.message());
+        if (folderError)
+            foundation::NSLog("Photo library: cannot list %s: %s", folder.path().string(), folderError.message());
     }
     if (ec) return foundation::errorFromErrorCode(ec, "cannot list the camera folders in " + dcim.string());
     std::sort(unlisted.begin(), unlisted.end(), [](const UnlistedFile& a, const UnlistedFile& b) {
@@ -139,8 +139,8 @@ std::vector<std::optional<AssetRecord>> recordsFor(const std::vector<UnlistedFil
         for (std::size_t i = nextFile++; i < files.size(); i = nextFile++) records[i] = recordFor(files[i]);
     };
     constexpr std::size_t kFilesPerThread = 16;
-    std::size_t threads = std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 8,
-                                                 files.size() / kFilesPerThread + 1});
+    std::size_t threads = std::min<std::size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()), 8, files.size() / kFilesPerThread + 1});
     {
         std::vector<std::jthread> helpers;
         for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(checkFiles);

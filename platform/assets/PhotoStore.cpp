@@ -111,8 +111,9 @@ ErrorOr<void> PhotoStore::prepare() {
 
 ErrorOr<void> PhotoStore::ensureOpenLocked() {
     if (database_ && !database_->fileHasMoved()) return {};
-    if (database_) foundation::NSLog("Photo library: the index at %s was removed or replaced; opening it again",
-                                     databaseFile_.string());
+    if (database_)
+        foundation::NSLog("Photo library: the index at %s was removed or replaced; opening it again",
+                          databaseFile_.string());
     database_.reset();
     cachedGroups_.reset();
     return openLocked();
@@ -151,9 +152,10 @@ ErrorOr<std::unique_ptr<sql::Database>> PhotoStore::moveUnreadableIndexAsideAndO
     auto again = openIndex(databaseFile_, busyTimeout_);
     if (again || again.error().code != foundation::ErrorCode::Malformed) return again;
     auto aside = TRY(moveIndexAside(databaseFile_));
-    foundation::NSLog("Photo library: the index at %s cannot be opened (%s); moved aside to %s and rebuilt from the "
-                      "media files",
-                      databaseFile_.string(), whyUnreadable.message, aside.string());
+    foundation::NSLog(
+        "Photo library: the index at %s cannot be opened (%s); moved aside to %s and rebuilt from the "
+        "media files",
+        databaseFile_.string(), whyUnreadable.message, aside.string());
     return openIndex(databaseFile_, busyTimeout_);
 }
 

@@ -55,10 +55,11 @@ void PhotoStore::setWriteStepObserverForTesting(std::function<void(WriteStep)> o
 }
 
 ErrorOr<AssetRecord> PhotoStore::addPhoto(const NewPhoto& photo, MediaWriteOptions options) {
-    MediaRow row{AssetKind::Photo, photo.extension, photo.orientation, {}, static_cast<std::int64_t>(photo.bytes.size())};
+    MediaRow row{
+        AssetKind::Photo, photo.extension, photo.orientation, {}, static_cast<std::int64_t>(photo.bytes.size())};
     if (photo.metadata) {
-        row.metadataPropertyList = TRY(
-            foundation::serializePropertyList(foundation::PlistValue(*photo.metadata), foundation::PlistFormat::Binary));
+        row.metadataPropertyList = TRY(foundation::serializePropertyList(foundation::PlistValue(*photo.metadata),
+                                                                         foundation::PlistFormat::Binary));
     }
     auto temporary = TRY(durable::writeTemporary(hostPath(kIncomingDevicePath), photo.bytes));
     notifyStep(WriteStep::TemporaryWritten);
@@ -101,8 +102,15 @@ ErrorOr<AssetRecord> PhotoStore::commitMedia(const fs::path& temporary, MediaRow
 
     // From here on a failure removes the placed file, unless its row made it
     // into the index after all.
-    AssetRecord record{0, makeUUID(), row.kind, devicePath, row.extension, row.orientation,
-                       std::move(row.metadataPropertyList), secondsSinceReferenceDateNow(), row.byteSize};
+    AssetRecord record{0,
+                       makeUUID(),
+                       row.kind,
+                       devicePath,
+                       row.extension,
+                       row.orientation,
+                       std::move(row.metadataPropertyList),
+                       secondsSinceReferenceDateNow(),
+                       row.byteSize};
     auto abandon = [&](foundation::Error error) -> ErrorOr<AssetRecord> {
         transaction.rollback();
         // Only this write's own file, known to have no row, is removed; when

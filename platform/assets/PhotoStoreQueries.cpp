@@ -7,7 +7,6 @@
 #include "platform/assets/SqliteDatabase.h"
 #include "platform/assets/StoreLayout.h"
 
-
 namespace assets {
 
 namespace {
@@ -62,7 +61,10 @@ std::string groupQuery(const char* tail) { return std::string("SELECT ") + kGrou
 ErrorOr<GroupRecord> insertGroup(sql::Database& database, std::string_view name, ALAssetsGroupType type) {
     GroupRecord record{0, makeUUID(), std::string(name), type, secondsSinceReferenceDateNow()};
     auto insert = TRY(database.prepare("INSERT INTO groups (uuid, name, type, created) VALUES (?, ?, ?, ?)"));
-    insert.bind(1, record.uuid).bind(2, record.name).bind(3, std::int64_t{type}).bindReal(4, record.createdSinceReferenceDate);
+    insert.bind(1, record.uuid)
+        .bind(2, record.name)
+        .bind(3, std::int64_t{type})
+        .bindReal(4, record.createdSinceReferenceDate);
     TRY(insert.run());
     record.id = database.lastInsertRowId();
     return record;
@@ -147,8 +149,8 @@ ErrorOr<std::int64_t> PhotoStore::numberOfAssets(std::int64_t groupId) {
 ErrorOr<std::vector<GroupRecord>> PhotoStore::groupsContaining(std::int64_t assetId) {
     std::lock_guard lock(mutex_);
     TRY(ensureOpenLocked());
-    auto statement =
-        TRY(database_->prepare(groupQuery("JOIN memberships m ON m.group_id = g.id WHERE m.asset_id = ? ORDER BY g.id")));
+    auto statement = TRY(
+        database_->prepare(groupQuery("JOIN memberships m ON m.group_id = g.id WHERE m.asset_id = ? ORDER BY g.id")));
     statement.bind(1, assetId);
     return collect<GroupRecord>(statement, groupFromRow);
 }
@@ -172,8 +174,8 @@ ErrorOr<std::optional<GroupRecord>> PhotoStore::createAlbumUnlessNameTaken(std::
 ErrorOr<GroupRecord> PhotoStore::createGroup(std::string_view name, ALAssetsGroupType type) {
     bool creatable = type == ALAssetsGroupAlbum || type == ALAssetsGroupEvent || type == ALAssetsGroupFaces ||
                      type == ALAssetsGroupPhotoStream;
-    if (!creatable) return makeError(ErrorCode::InvalidArgument, "groups of type " + std::to_string(type) +
-                                                                     " cannot be created");
+    if (!creatable)
+        return makeError(ErrorCode::InvalidArgument, "groups of type " + std::to_string(type) + " cannot be created");
     std::lock_guard lock(mutex_);
     TRY(ensureOpenLocked());
     auto transaction = TRY(sql::WriteTransaction::begin(*database_));
@@ -221,9 +223,9 @@ ErrorOr<PhotoStore::Membership> PhotoStore::addAssetToGroup(std::int64_t assetId
 ErrorOr<bool> PhotoStore::removeAssetFromGroup(std::int64_t assetId, std::int64_t groupId) {
     std::lock_guard lock(mutex_);
     TRY(ensureOpenLocked());
-    auto remove = TRY(database_->prepare(
-        "DELETE FROM memberships WHERE group_id = ?1 AND asset_id = ?2 "
-        "AND (SELECT type FROM groups WHERE id = ?1) = 2"));
+    auto remove = TRY(
+        database_->prepare("DELETE FROM memberships WHERE group_id = ?1 AND asset_id = ?2 "
+                           "AND (SELECT type FROM groups WHERE id = ?1) = 2"));
     remove.bind(1, groupId).bind(2, assetId);
     TRY(remove.run());
     return database_->changes() > 0;

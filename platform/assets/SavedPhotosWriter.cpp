@@ -27,8 +27,8 @@ WriteOutcome outcomeOf(const ErrorOr<AssetRecord>& stored, std::optional<long> i
 
 }  // namespace
 
-WriteOutcome writeImageData(PhotoStore& store, const NSDataRef& imageData,
-                            const std::optional<NSDictionary>& metadata, std::optional<long> injectedFailure) {
+WriteOutcome writeImageData(PhotoStore& store, const NSDataRef& imageData, const std::optional<NSDictionary>& metadata,
+                            std::optional<long> injectedFailure) {
     if (!imageData || imageData->empty()) return refused(ALAssetsLibraryWriteInvalidDataError, "no image data");
     // The whole image is checked, not only its signature looked at, so that
     // a truncated or corrupt file never becomes an asset that cannot be shown.

@@ -21,8 +21,8 @@ struct WriteOutcome {
 // Absent data, or data that does not decode as a whole image, is refused
 // with -3302; `injectedFailure` (from the test seam) makes the store fail
 // just before committing and reports that code.
-WriteOutcome writeImageData(PhotoStore& store, const NSDataRef& imageData,
-                            const std::optional<NSDictionary>& metadata, std::optional<long> injectedFailure);
+WriteOutcome writeImageData(PhotoStore& store, const NSDataRef& imageData, const std::optional<NSDictionary>& metadata,
+                            std::optional<long> injectedFailure);
 
 // The video is named by a file URL holding a device path. Absent URLs and
 // files that are not movies are refused with -3302, a file that cannot be

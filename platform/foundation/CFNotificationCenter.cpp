@@ -137,8 +137,7 @@ void __CFNotificationCenter::reportStrayFile(std::string_view fileName) {
     if (reportedStrayNames.contains(fileName)) return;
     if (reportedStrayNames.size() == kMostReportedStrayNames) return;
     reportedStrayNames.emplace(fileName);
-    foundation::NSLog("notify: ignoring %@ in the notification folder: it names no notification%s",
-                      quoted(fileName),
+    foundation::NSLog("notify: ignoring %@ in the notification folder: it names no notification%s", quoted(fileName),
                       reportedStrayNames.size() == kMostReportedStrayNames ? " (further stray files go unreported)"
                                                                            : "");
 }
@@ -165,9 +164,8 @@ void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const vo
     if (!center) return;
     std::lock_guard delivering(center->deliveryMutex);
     std::lock_guard lock(center->mutex);
-    std::erase_if(center->observers, [&](const auto& entry) {
-        return entry.observer == observer && (!name || entry.name == name);
-    });
+    std::erase_if(center->observers,
+                  [&](const auto& entry) { return entry.observer == observer && (!name || entry.name == name); });
 }
 
 void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer) {

@@ -38,9 +38,9 @@ ErrorOr<std::string> notificationFileName(std::string_view name) {
         }
     }
     if (out.size() > kLongestNotificationFileName)
-        return makeError(ErrorCode::TooLarge, "the name takes " + std::to_string(out.size()) +
-                                                  " bytes as a file name, more than the " +
-                                                  std::to_string(kLongestNotificationFileName) + " a file name may have");
+        return makeError(ErrorCode::TooLarge,
+                         "the name takes " + std::to_string(out.size()) + " bytes as a file name, more than the " +
+                             std::to_string(kLongestNotificationFileName) + " a file name may have");
     return out;
 }
 

@@ -80,10 +80,10 @@ ErrorOr<void> ensureSymlink(const fs::path& link, const fs::path& target) {
 
 ErrorOr<void> prepareDeviceRoot(const fs::path& root) {
     std::error_code ec;
-    for (const char* folder : {"private/var/mobile/Library/Preferences", "private/var/mobile/Media",
-                               "private/var/tmp", "private/var/run/snapfold-notify", "private/etc",
-                               "Library/MobileSubstrate/DynamicLibraries", "Library/PreferenceBundles",
-                               "Library/PreferenceLoader/Preferences", "System/Library/CoreServices"}) {
+    for (const char* folder :
+         {"private/var/mobile/Library/Preferences", "private/var/mobile/Media", "private/var/tmp",
+          "private/var/run/snapfold-notify", "private/etc", "Library/MobileSubstrate/DynamicLibraries",
+          "Library/PreferenceBundles", "Library/PreferenceLoader/Preferences", "System/Library/CoreServices"}) {
         fs::create_directories(root / folder, ec);
         if (ec) return errorFromErrorCode(ec, "cannot create " + (root / folder).string());
     }

@@ -65,9 +65,9 @@ inline Error makeError(ErrorCode code, std::string message) { return Error{code,
 }  // namespace foundation
 
 // TRY(expr): evaluates to the value of an ErrorOr, or returns its error.
-#define TRY(expression)                                             \
-    ({                                                              \
-        auto _tryResult = (expression);                             \
-        if (!_tryResult.ok()) return _tryResult.error();            \
-        std::move(_tryResult).value();                              \
+#define TRY(expression)                                  \
+    ({                                                   \
+        auto _tryResult = (expression);                  \
+        if (!_tryResult.ok()) return _tryResult.error(); \
+        std::move(_tryResult).value();                   \
     })

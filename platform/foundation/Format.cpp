@@ -46,16 +46,15 @@ private:
 // means left-justified, a negative precision means none.
 ErrorOr<std::optional<long long>> fieldSize(const FieldSize& field, ArgumentBinder& binder) {
     if (field.source == FieldSize::Source::Absent) return std::optional<long long>{};
-    if (field.source == FieldSize::Source::Literal) return std::optional<long long>{static_cast<long long>(field.value)};
+    if (field.source == FieldSize::Source::Literal)
+        return std::optional<long long>{static_cast<long long>(field.value)};
     auto argument = binder.argument(field.source == FieldSize::Source::Position ? field.value : 0);
     const FormatArgument* value = TRY(std::move(argument));
     long long size;
-    if (auto* s = std::get_if<std::int64_t>(value))
-        size = *s;
+    if (auto* s = std::get_if<std::int64_t>(value)) size = *s;
     else if (auto* u = std::get_if<std::uint64_t>(value); u && *u <= kMaximumFieldSize)
         size = static_cast<long long>(*u);
-    else
-        return Error{ErrorCode::InvalidArgument, "a '*' field needs an integer argument"};
+    else return Error{ErrorCode::InvalidArgument, "a '*' field needs an integer argument"};
     if (size > static_cast<long long>(kMaximumFieldSize) || size < -static_cast<long long>(kMaximumFieldSize))
         return Error{ErrorCode::TooLarge, "a '*' field of " + std::to_string(size)};
     return std::optional<long long>{size};

@@ -67,9 +67,9 @@ unsigned integerBits(LengthModifier modifier) {
 // pattern of `bits` bits. hh and h narrow by definition (the C library
 // converts the promoted int); any other type must hold the value, or the
 // caller passed a wider type than the directive says, which would misprint.
-ErrorOr<std::uint64_t> integerPattern(const FormatDirective& directive, const FormatArgument& argument,
-                                      unsigned bits) {
-    bool narrows = directive.lengthModifier == LengthModifier::Char || directive.lengthModifier == LengthModifier::Short;
+ErrorOr<std::uint64_t> integerPattern(const FormatDirective& directive, const FormatArgument& argument, unsigned bits) {
+    bool narrows = directive.lengthModifier == LengthModifier::Char ||
+                   directive.lengthModifier == LengthModifier::Short;
     std::uint64_t pattern;
     bool fits = true;
     if (auto* s = std::get_if<std::int64_t>(&argument)) {
@@ -86,7 +86,7 @@ ErrorOr<std::uint64_t> integerPattern(const FormatDirective& directive, const Fo
         message += directive.conversion;
         message += " cannot hold ";
         message += std::holds_alternative<std::int64_t>(argument) ? std::to_string(std::get<std::int64_t>(argument))
-                                                                   : std::to_string(pattern);
+                                                                  : std::to_string(pattern);
         return Error{ErrorCode::InvalidArgument, std::move(message)};
     }
     if (bits < 64) pattern &= (std::uint64_t{1} << bits) - 1;
@@ -183,14 +183,22 @@ std::string objectDescription(const FormatArgument& argument) {
 ErrorOr<std::string> formatConversion(const FormatDirective& directive, const ResolvedField& field,
                                       const FormatArgument& argument) {
     switch (directive.conversion) {
-    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-        return formatInteger(directive, field, argument);
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-        return formatFloating(directive, field, argument);
-    case 'c':
-        return formatCharacter(directive, field, argument);
-    default:
-        break;
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': return formatInteger(directive, field, argument);
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A': return formatFloating(directive, field, argument);
+    case 'c': return formatCharacter(directive, field, argument);
+    default: break;
     }
     if (directive.lengthModifier != LengthModifier::None)
         return Error{ErrorCode::InvalidArgument, std::string("%") + directive.conversion + " takes no length modifier"};
@@ -198,13 +206,11 @@ ErrorOr<std::string> formatConversion(const FormatDirective& directive, const Re
     case 's':
         if (!std::holds_alternative<std::string>(argument)) return wrongType(directive, argument);
         return fitText(std::get<std::string>(argument), directive, field);
-    case '@':
-        return fitText(objectDescription(argument), directive, field);
+    case '@': return fitText(objectDescription(argument), directive, field);
     case 'p':
         if (!std::holds_alternative<const void*>(argument)) return wrongType(directive, argument);
         return fitText(pointerText(std::get<const void*>(argument)), directive, {field.flags, field.width, {}});
-    default:
-        return Error{ErrorCode::InvalidArgument, std::string("no conversion '") + directive.conversion + "'"};
+    default: return Error{ErrorCode::InvalidArgument, std::string("no conversion '") + directive.conversion + "'"};
     }
 }
 

@@ -31,8 +31,8 @@ public:
         std::size_t value = 0;
         while (isDigit(peek())) {
             value = value * 10 + static_cast<std::size_t>(peek() - '0');
-            if (value > kMaximumFieldSize) return Error{ErrorCode::TooLarge, "a number above " +
-                                                                                 std::to_string(kMaximumFieldSize)};
+            if (value > kMaximumFieldSize)
+                return Error{ErrorCode::TooLarge, "a number above " + std::to_string(kMaximumFieldSize)};
             skip();
         }
         return std::optional<std::size_t>{value};

@@ -26,7 +26,7 @@ struct FieldSize {
 };
 
 struct FormatDirective {
-    std::size_t length = 0;           // bytes of the format the directive spans, from its '%'
+    std::size_t length = 0;               // bytes of the format the directive spans, from its '%'
     std::optional<std::size_t> position;  // "%2$d" names argument 2
     std::string flags;
     FieldSize width;

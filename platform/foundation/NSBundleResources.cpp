@@ -78,9 +78,9 @@ std::optional<std::string> languageFromLocale(std::string locale) {
 
 // The legacy folder names that older bundles use for their languages.
 const std::map<std::string, std::string>& legacyNames() {
-    static const std::map<std::string, std::string> names{
-        {"en", "English"}, {"de", "German"},  {"fr", "French"},   {"es", "Spanish"},
-        {"it", "Italian"}, {"ja", "Japanese"}, {"nl", "Dutch"},   {"pt", "Portuguese"}};
+    static const std::map<std::string, std::string> names{{"en", "English"}, {"de", "German"},    {"fr", "French"},
+                                                          {"es", "Spanish"}, {"it", "Italian"},   {"ja", "Japanese"},
+                                                          {"nl", "Dutch"},   {"pt", "Portuguese"}};
     return names;
 }
 
@@ -99,7 +99,8 @@ std::optional<std::string> localizationFor(const std::string& language, const st
     std::string wanted = normal(language);
     std::string code = wanted.substr(0, wanted.find('-'));
     std::vector<std::string> candidates{wanted, code};
-    if (auto legacy = legacyNames().find(code); legacy != legacyNames().end()) candidates.push_back(lower(legacy->second));
+    if (auto legacy = legacyNames().find(code); legacy != legacyNames().end())
+        candidates.push_back(lower(legacy->second));
     for (const auto& candidate : candidates)
         for (const auto& name : available)
             if (normal(name) == candidate) return name;
@@ -183,7 +184,8 @@ std::shared_ptr<const NSBundle> NSBundle::bundleWithPath(std::string_view device
     return bundle;
 }
 
-NSBundle::NSBundle(std::string devicePath, NSDictionary info) : devicePath_(std::move(devicePath)), info_(std::move(info)) {
+NSBundle::NSBundle(std::string devicePath, NSDictionary info)
+    : devicePath_(std::move(devicePath)), info_(std::move(info)) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(hostBundlePath(), ec)) {
         if (entry.path().extension() == ".lproj" && entry.is_directory(ec))

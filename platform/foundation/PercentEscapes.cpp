@@ -58,9 +58,7 @@ bool isURLLegalCharacter(char16_t unit) {
     return std::string_view("!$&'()*+,-./:;=?@_~").find(c) != std::string_view::npos;
 }
 
-bool contains(const std::optional<Units>& set, char16_t unit) {
-    return set && set->find(unit) != Units::npos;
-}
+bool contains(const std::optional<Units>& set, char16_t unit) { return set && set->find(unit) != Units::npos; }
 
 // The bytes of one character (a code point) in `encoding`; nothing when the
 // encoding cannot write it.
@@ -98,8 +96,7 @@ std::optional<std::string> CFURLCreateStringByAddingPercentEscapes(
     if (!original) return std::nullopt;
     std::optional<Units> leave, escape;
     if (charactersToLeaveUnescaped && !(leave = utf16FromUtf8(*charactersToLeaveUnescaped))) return std::nullopt;
-    if (legalURLCharactersToBeEscaped && !(escape = utf16FromUtf8(*legalURLCharactersToBeEscaped)))
-        return std::nullopt;
+    if (legalURLCharactersToBeEscaped && !(escape = utf16FromUtf8(*legalURLCharactersToBeEscaped))) return std::nullopt;
 
     std::string out;
     out.reserve(originalString->size());

@@ -1,8 +1,8 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/DeviceRoot.h"
-#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/PropertyListFormats.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/StringsTable.h"
 #include "platform/foundation/SystemError.h"
 
@@ -176,8 +176,8 @@ bool looksLikeXml(std::string_view text) {
 // byte among the first two (the phone's readers take such text as UTF-16
 // too); a UTF-8 mark is dropped.
 std::string textAsUtf8(std::string_view bytes) {
-    bool utf16Mark = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                                           (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+    bool utf16Mark = bytes.size() >= 2 &&
+                     ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
     bool zeroAtStart = bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0');
     if (utf16Mark || zeroAtStart) return utf16ToUtf8(bytes, bytes[0] == '\0');
     return std::string(bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes);

@@ -99,7 +99,8 @@ private:
 
     ErrorOr<double> readReal(const Marker& marker) const {
         if (marker.low == 2 && fits(marker.position, 4))
-            return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(readBig(data_ + marker.position, 4))));
+            return static_cast<double>(
+                std::bit_cast<float>(static_cast<std::uint32_t>(readBig(data_ + marker.position, 4))));
         if (marker.low == 3 && fits(marker.position, 8))
             return std::bit_cast<double>(readBig(data_ + marker.position, 8));
         return fail("bad real number");

@@ -315,7 +315,8 @@ private:
         for (char c : text) {
             if (c < '0' || c > '9') return fail("an integer was expected");
             auto digit = static_cast<std::uint64_t>(c - '0');
-            if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return fail("integer out of range");
+            if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
+                return fail("integer out of range");
             magnitude = magnitude * 10 + digit;
         }
         if (!negative) return PlistValue(magnitude);

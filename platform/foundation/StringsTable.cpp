@@ -2,7 +2,6 @@
 
 #include "platform/foundation/PropertyListFormats.h"
 
-
 namespace foundation {
 
 void appendUtf8(std::string& out, std::uint32_t code) {

@@ -27,7 +27,6 @@ using WASaveCompletion = std::function<void(foundation::NSURLRef assetURL, found
 inline const objc::TypedSelector<void(std::string, WASaveCompletion)> kEnqueueSavingMediaToCameraRollAtPath{
     "enqueueSavingMediaToCameraRollAtPath:completion:"};
 inline const objc::TypedSelector<void(uikit::UIImageRef, WASaveCompletion)> kSaveImage{"saveImage:completion:"};
-inline const objc::TypedSelector<void(std::string, WASaveCompletion)> kSaveMediaAtPath{
-    "saveMediaAtPath:completion:"};
+inline const objc::TypedSelector<void(std::string, WASaveCompletion)> kSaveMediaAtPath{"saveMediaAtPath:completion:"};
 
 }  // namespace hostapp

@@ -35,8 +35,7 @@ std::optional<BmpHeader> readBmpHeader(std::span<const std::uint8_t> bytes) {
         header.width = static_cast<std::int32_t>(readLE(bytes, 18, 2));
         header.height = static_cast<std::int32_t>(readLE(bytes, 20, 2));
         header.bitsPerPixel = static_cast<std::uint16_t>(readLE(bytes, 24, 2));
-    } else if (header.infoBytes == 40 || header.infoBytes == 56 || header.infoBytes == 108 ||
-               header.infoBytes == 124) {
+    } else if (header.infoBytes == 40 || header.infoBytes == 56 || header.infoBytes == 108 || header.infoBytes == 124) {
         if (bytes.size() < kFileHeaderBytes + 40) return std::nullopt;
         header.width = static_cast<std::int32_t>(readLE(bytes, 18, 4));
         header.height = static_cast<std::int32_t>(readLE(bytes, 22, 4));
@@ -53,7 +52,7 @@ std::optional<CGImage> decodeBmp(std::span<const std::uint8_t> bytes) {
     if (!header || header->width <= 0 || header->height == 0 || header->height == INT32_MIN) return std::nullopt;
     std::uint64_t width = static_cast<std::uint64_t>(header->width);
     std::uint64_t height = static_cast<std::uint64_t>(header->height < 0 ? -std::int64_t{header->height}
-                                                                          : std::int64_t{header->height});
+                                                                         : std::int64_t{header->height});
     if (!acceptableDimensions(width, height)) return std::nullopt;
     if (header->compression == kUncompressed || header->compression == kBitFields) {
         std::uint64_t end = std::uint64_t{header->pixelOffset} + bmpRowBytes(width, header->bitsPerPixel) * height;

@@ -55,10 +55,10 @@ std::optional<NSDictionary> pngProperties(std::span<const std::uint8_t> bytes) {
             // 2835 pixels per meter is the usual spelling of 72 dpi; the
             // resolution is reported to the whole dot, as the phone does.
             constexpr double kMetersPerInch = 0.0254;
-            properties[kCGImagePropertyDPIWidth] =
-                PlistValue(static_cast<std::int64_t>(std::llround(physical.pixelsPerUnitX * kMetersPerInch)));
-            properties[kCGImagePropertyDPIHeight] =
-                PlistValue(static_cast<std::int64_t>(std::llround(physical.pixelsPerUnitY * kMetersPerInch)));
+            properties[kCGImagePropertyDPIWidth] = PlistValue(
+                static_cast<std::int64_t>(std::llround(physical.pixelsPerUnitX * kMetersPerInch)));
+            properties[kCGImagePropertyDPIHeight] = PlistValue(
+                static_cast<std::int64_t>(std::llround(physical.pixelsPerUnitY * kMetersPerInch)));
         }
     }
     if (info->gammaTimes100000) png[kCGImagePropertyPNGGamma] = PlistValue(*info->gammaTimes100000 / 100000.0);
@@ -82,8 +82,8 @@ std::optional<NSDictionary> jpegProperties(std::span<const std::uint8_t> bytes) 
     putCommon(properties, header->width, header->height, header->precision, model, false);
     if (header->exifOrientation) {
         properties[kCGImagePropertyOrientation] = PlistValue(*header->exifOrientation);
-        properties[kCGImagePropertyTIFFDictionary] =
-            PlistValue(NSDictionary{{kCGImagePropertyTIFFOrientation, PlistValue(*header->exifOrientation)}});
+        properties[kCGImagePropertyTIFFDictionary] = PlistValue(
+            NSDictionary{{kCGImagePropertyTIFFOrientation, PlistValue(*header->exifOrientation)}});
     }
     return properties;
 }
@@ -120,8 +120,8 @@ std::optional<NSDictionary> decodedProperties(std::span<const std::uint8_t> byte
               gray ? kCGImagePropertyColorModelGray : kCGImagePropertyColorModelRGB, image.hasAlpha());
     if (decoded->format == ImageFormat::TIFF) {
         properties[kCGImagePropertyOrientation] = PlistValue(decoded->exifOrientation);
-        properties[kCGImagePropertyTIFFDictionary] =
-            PlistValue(NSDictionary{{kCGImagePropertyTIFFOrientation, PlistValue(decoded->exifOrientation)}});
+        properties[kCGImagePropertyTIFFDictionary] = PlistValue(
+            NSDictionary{{kCGImagePropertyTIFFOrientation, PlistValue(decoded->exifOrientation)}});
     }
     return properties;
 }

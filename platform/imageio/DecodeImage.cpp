@@ -68,7 +68,8 @@ std::optional<DecodedImage> decodeImageFile(const std::filesystem::path& hostFil
     // device, a folder. Only a regular file within the limit is read.
     auto bytes = foundation::readRegularFile(hostFile, kMaximumFileBytes);
     if (!bytes || bytes->empty()) return std::nullopt;
-    return decodeImage(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    return decodeImage(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
 }
 
 }  // namespace imageio

@@ -5,8 +5,8 @@
 // decoder; below 32 bits per pixel a one-bit mask after the colours says
 // which pixels are transparent.
 #include "platform/imageio/BmpHeader.h"
-#include "platform/imageio/PngFormat.h"
 #include "platform/imageio/Decoders.h"
+#include "platform/imageio/PngFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -117,8 +117,7 @@ std::optional<CGImage> decodeIco(std::span<const std::uint8_t> bytes) {
     if (!hasIcoSignature(bytes)) return std::nullopt;
     auto entry = bestEntry(bytes);
     if (!entry) return std::nullopt;
-    if (detail::startsWithPngSignature(entry->payload))
-        return decodePng(entry->payload);
+    if (detail::startsWithPngSignature(entry->payload)) return decodePng(entry->payload);
     return decodeIconBitmap(entry->payload);
 }
 

@@ -1,7 +1,7 @@
 #include "platform/imageio/BmpHeader.h"
-#include "platform/imageio/PngFormat.h"
 #include "platform/imageio/Decoders.h"
 #include "platform/imageio/ImageCodecs.h"
+#include "platform/imageio/PngFormat.h"
 
 #include <algorithm>
 #include <array>

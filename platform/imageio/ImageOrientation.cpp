@@ -20,13 +20,13 @@ struct SourceWalk {
 SourceWalk walkFor(int orientation, std::int64_t width, std::int64_t height) {
     std::int64_t lastColumn = width - 1, lastRow = height - 1;
     switch (orientation) {
-    case 2: return {lastColumn, 0, -1, 0, 0, 1};           // mirrored left to right
-    case 3: return {lastColumn, lastRow, -1, 0, 0, -1};    // half turn
-    case 4: return {0, lastRow, 1, 0, 0, -1};              // mirrored top to bottom
-    case 5: return {0, 0, 0, 1, 1, 0};                     // first row shows the left side, first column the top
-    case 6: return {0, lastRow, 0, -1, 1, 0};              // first row shows the right side, first column the top
-    case 7: return {lastColumn, lastRow, 0, -1, -1, 0};    // first row right, first column bottom
-    case 8: return {lastColumn, 0, 0, 1, -1, 0};           // first row left, first column bottom
+    case 2: return {lastColumn, 0, -1, 0, 0, 1};         // mirrored left to right
+    case 3: return {lastColumn, lastRow, -1, 0, 0, -1};  // half turn
+    case 4: return {0, lastRow, 1, 0, 0, -1};            // mirrored top to bottom
+    case 5: return {0, 0, 0, 1, 1, 0};                   // first row shows the left side, first column the top
+    case 6: return {0, lastRow, 0, -1, 1, 0};            // first row shows the right side, first column the top
+    case 7: return {lastColumn, lastRow, 0, -1, -1, 0};  // first row right, first column bottom
+    case 8: return {lastColumn, 0, 0, 1, -1, 0};         // first row left, first column bottom
     default: return {0, 0, 1, 0, 0, 1};
     }
 }
@@ -39,8 +39,8 @@ void copyWalking(const CGImage& source, CGImage& destination, const SourceWalk& 
     const std::int64_t sourceRowBytes = static_cast<std::int64_t>(source.rowBytes());
     const std::int64_t stepX = (walk.rowStepRow * sourceRowBytes + walk.rowStepColumn * std::int64_t{Channels});
     const std::int64_t stepY = (walk.columnStepRow * sourceRowBytes + walk.columnStepColumn * std::int64_t{Channels});
-    const std::uint8_t* origin =
-        source.pixels.data() + walk.originRow * sourceRowBytes + walk.originColumn * std::int64_t{Channels};
+    const std::uint8_t* origin = source.pixels.data() + walk.originRow * sourceRowBytes +
+                                 walk.originColumn * std::int64_t{Channels};
     for (std::uint32_t tileY = 0; tileY < destination.height; tileY += kTile) {
         std::uint32_t endY = std::min(destination.height, tileY + kTile);
         for (std::uint32_t tileX = 0; tileX < destination.width; tileX += kTile) {
@@ -48,7 +48,8 @@ void copyWalking(const CGImage& source, CGImage& destination, const SourceWalk& 
             for (std::uint32_t y = tileY; y < endY; ++y) {
                 std::uint8_t* out = destination.pixels.data() + y * destination.rowBytes() + tileX * Channels;
                 const std::uint8_t* in = origin + std::int64_t{y} * stepY + std::int64_t{tileX} * stepX;
-                for (std::uint32_t x = tileX; x < endX; ++x, out += Channels, in += stepX) std::memcpy(out, in, Channels);
+                for (std::uint32_t x = tileX; x < endX; ++x, out += Channels, in += stepX)
+                    std::memcpy(out, in, Channels);
             }
         }
     }

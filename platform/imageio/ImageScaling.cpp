@@ -48,10 +48,12 @@ CGImageRef scaledToFit(const CGImageRef& image, std::uint32_t maximumSide) {
     double factor = static_cast<double>(maximumSide) / longer;
     CGImage scaled;
     scaled.format = image->format;
-    scaled.width = image->width == longer ? maximumSide
-                                          : std::max(1u, static_cast<std::uint32_t>(std::lround(image->width * factor)));
-    scaled.height = image->height == longer ? maximumSide
-                                            : std::max(1u, static_cast<std::uint32_t>(std::lround(image->height * factor)));
+    scaled.width = image->width == longer
+                       ? maximumSide
+                       : std::max(1u, static_cast<std::uint32_t>(std::lround(image->width * factor)));
+    scaled.height = image->height == longer
+                        ? maximumSide
+                        : std::max(1u, static_cast<std::uint32_t>(std::lround(image->height * factor)));
     scaled.pixels.resize(scaled.rowBytes() * scaled.height);
 
     const std::size_t channels = image->channels();

@@ -24,9 +24,7 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-[[noreturn]] void onFatalError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+[[noreturn]] void onFatalError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 // Warnings ("premature end of data", "corrupt data: bad Huffman code") mean
 // the pixels are partly made up; they are counted, never printed, and the

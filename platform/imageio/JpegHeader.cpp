@@ -66,7 +66,7 @@ std::optional<int> readTiffOrientation(std::span<const std::uint8_t> tiff) {
         if (reader.u16(entry) != kOrientationTag) continue;
         std::uint16_t type = reader.u16(entry + 2);
         // Some writers store the value as a LONG; both fit in the entry itself.
-        std::uint32_t value = type == kTiffShort ? reader.u16(entry + 8)
+        std::uint32_t value = type == kTiffShort  ? reader.u16(entry + 8)
                               : type == kTiffLong ? reader.u32(entry + 8)
                                                   : 0;
         if (value >= 1 && value <= 8) return static_cast<int>(value);

@@ -12,8 +12,8 @@ namespace imageio::detail {
 struct JpegHeader {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    int components = 0;   // 1 gray, 3 YCbCr/RGB, 4 CMYK/YCCK
-    int precision = 8;    // bits per sample
+    int components = 0;                  // 1 gray, 3 YCbCr/RGB, 4 CMYK/YCCK
+    int precision = 8;                   // bits per sample
     std::optional<int> exifOrientation;  // 1 to 8, only when the data carries a valid one
 };
 

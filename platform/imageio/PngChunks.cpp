@@ -7,7 +7,6 @@ namespace imageio::detail {
 
 namespace {
 
-
 bool isType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
 bool validColorTypeAndDepth(std::uint8_t colorType, std::uint8_t depth) {

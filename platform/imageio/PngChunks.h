@@ -22,10 +22,10 @@ struct PngHeaderInfo {
     std::uint8_t colorType = 0;  // 0 gray, 2 RGB, 3 palette, 4 gray+alpha, 6 RGBA
     std::uint8_t interlaceMethod = 0;
     bool hasTransparencyChunk = false;
-    std::optional<PngPhysicalSize> physicalSize;            // pHYs
-    std::optional<std::uint32_t> gammaTimes100000;          // gAMA
+    std::optional<PngPhysicalSize> physicalSize;                 // pHYs
+    std::optional<std::uint32_t> gammaTimes100000;               // gAMA
     std::optional<std::array<std::uint32_t, 8>> chromaticities;  // cHRM, each times 100000
-    std::optional<std::uint8_t> srgbIntent;                 // sRGB
+    std::optional<std::uint8_t> srgbIntent;                      // sRGB
 };
 
 // Nothing when the data does not start with a PNG signature and a valid IHDR.

@@ -38,9 +38,8 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
     stream.level_buf = levelBuffer.empty() ? nullptr : levelBuffer.data();
     stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
     stream.gzip_flag = IGZIP_DEFLATE;
-    if (!dictionary.empty() &&
-        isal_deflate_set_dict(&stream, const_cast<std::uint8_t*>(dictionary.data()),
-                              static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
+    if (!dictionary.empty() && isal_deflate_set_dict(&stream, const_cast<std::uint8_t*>(dictionary.data()),
+                                                     static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
         return false;
     stream.next_in = const_cast<std::uint8_t*>(band.data());
     stream.avail_in = static_cast<std::uint32_t>(band.size());

@@ -45,7 +45,8 @@ void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint
     detail::writeBigEndian32(chunk, static_cast<std::uint32_t>(length));
     std::memcpy(chunk + 4, type, 4);
     if (length) std::memcpy(chunk + 8, data, length);
-    detail::writeBigEndian32(chunk + 8 + length, static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
+    detail::writeBigEndian32(chunk + 8 + length,
+                             static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
 }
 
 // Filters and codes the image in bands of about a mebibyte of rows, taken in
@@ -166,14 +167,16 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     detail::writeBigEndian32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
     std::size_t crcAt = png->size();
     png->resize(crcAt + 4);
-    detail::writeBigEndian32(png->data() + crcAt,
-           static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, streamBytes + 4)));
+    detail::writeBigEndian32(png->data() + crcAt, static_cast<std::uint32_t>(libdeflate_crc32(
+                                                      0, png->data() + chunkStart + 4, streamBytes + 4)));
     appendChunk(*png, "IEND", nullptr, 0);
     foundation::NSDataRef encoded = std::move(png);
     detail::rememberOwnEncoding(encoded);
     return encoded;
 }
 
-foundation::NSDataRef encodePNG(const CGImage& image) { return encodePNG(image, choosePngEncoderSettings(image).settings); }
+foundation::NSDataRef encodePNG(const CGImage& image) {
+    return encodePNG(image, choosePngEncoderSettings(image).settings);
+}
 
 }  // namespace imageio

@@ -52,8 +52,8 @@ inline __m128i absolute16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm
 
 // The Paeth predictor of eight 16-bit lanes.
 inline __m128i paeth16(__m128i a, __m128i b, __m128i c) {
-    __m128i toLeft = absolute16(_mm_sub_epi16(b, c));                         // |p - a|
-    __m128i toUp = absolute16(_mm_sub_epi16(a, c));                           // |p - b|
+    __m128i toLeft = absolute16(_mm_sub_epi16(b, c));                                        // |p - a|
+    __m128i toUp = absolute16(_mm_sub_epi16(a, c));                                          // |p - b|
     __m128i toUpLeft = absolute16(_mm_add_epi16(_mm_sub_epi16(a, c), _mm_sub_epi16(b, c)));  // |p - c|
     __m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(toLeft, toUp), _mm_cmpgt_epi16(toLeft, toUpLeft));
     __m128i notUp = _mm_cmpgt_epi16(toUp, toUpLeft);
@@ -95,8 +95,8 @@ void filterMagnitudeSumsByByte(const std::uint8_t* row, const std::uint8_t* prev
     addByBytes(row, previous, 0, rowBytes, bpp, sums);
 }
 
-void filterMagnitudeSums(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes,
-                         std::size_t bpp, std::uint64_t (&sums)[5]) {
+void filterMagnitudeSums(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes, std::size_t bpp,
+                         std::uint64_t (&sums)[5]) {
     for (auto& sum : sums) sum = 0;
     std::size_t start = bpp < rowBytes ? bpp : rowBytes;
     addByBytes(row, previous, 0, start, bpp, sums);

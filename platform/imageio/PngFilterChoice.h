@@ -20,8 +20,8 @@ inline int paethPredictor(int left, int up, int upLeft) {
 // The five sums for one row, in filter-type order (None, Sub, Up, Average,
 // Paeth). `previous` is the row above (all zeros for the first row); `bpp`
 // is the bytes per pixel, 1 to 4.
-void filterMagnitudeSums(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes,
-                         std::size_t bpp, std::uint64_t (&sums)[5]);
+void filterMagnitudeSums(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes, std::size_t bpp,
+                         std::uint64_t (&sums)[5]);
 
 // The filter with the smallest sum; the lowest-numbered one on a tie.
 PngRowFilter cheapestFilter(const std::uint8_t* row, const std::uint8_t* previous, std::size_t rowBytes,

@@ -14,7 +14,8 @@ inline constexpr std::array<std::uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', 
 inline constexpr std::uint32_t kMaximumPngChunkLength = 0x7FFFFFFF;
 
 inline bool startsWithPngSignature(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= kPngSignature.size() && std::memcmp(bytes.data(), kPngSignature.data(), kPngSignature.size()) == 0;
+    return bytes.size() >= kPngSignature.size() &&
+           std::memcmp(bytes.data(), kPngSignature.data(), kPngSignature.size()) == 0;
 }
 
 inline std::uint32_t readBigEndian32(const std::uint8_t* at) {

@@ -14,9 +14,7 @@ void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t*
                std::size_t rowBytes, std::size_t bpp) {
     switch (filter) {
     case PngRowFilter::None:
-    case PngRowFilter::Adaptive:
-        std::memcpy(out, row, rowBytes);
-        return;
+    case PngRowFilter::Adaptive: std::memcpy(out, row, rowBytes); return;
     case PngRowFilter::Sub:
         for (std::size_t i = 0; i < bpp; ++i) out[i] = row[i];
         for (std::size_t i = bpp; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);

@@ -73,7 +73,8 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
         } else {
             std::vector<std::uint8_t> coded;
             auto adaptive = sampleRows(image, PngRowFilter::Adaptive);
-            if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded)) runLength = coded.size();
+            if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded))
+                runLength = coded.size();
             auto sameUp = sampleRows(image, PngRowFilter::Up);
             if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, sameUp, true, coded))
                 isal = coded.size();
@@ -86,7 +87,8 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
     if (large && isal <= runLength && static_cast<double>(isal) <= kNoisyPhotoLead * static_cast<double>(general))
         return {PngPictureKind::NoisyPhoto, kNoisyPhotoSettings};
     bool hasAlpha = image.format == PixelFormat::RGBA8 || image.format == PixelFormat::GrayAlpha8;
-    if (hasAlpha && isal <= runLength && static_cast<double>(isal) <= kNoisyAlphaPhotoLead * static_cast<double>(general))
+    if (hasAlpha && isal <= runLength &&
+        static_cast<double>(isal) <= kNoisyAlphaPhotoLead * static_cast<double>(general))
         return {PngPictureKind::NoisyAlphaPhoto, kNoisyAlphaPhotoSettings};
     std::size_t thorough = detail::zlibCompressWithLibdeflate(up, kSmoothPhotoSettings.level).size();
     if (thorough == 0 || runLength < thorough) return {PngPictureKind::Grain, kGrainSettings};

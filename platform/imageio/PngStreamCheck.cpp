@@ -44,8 +44,7 @@ struct Decompressor {
 }  // namespace
 
 std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
-    if (!startsWithPngSignature(bytes))
-        return std::nullopt;
+    if (!startsWithPngSignature(bytes)) return std::nullopt;
 
     std::size_t rowBytes = 0, height = 0;
     bool haveHeader = false, imageDataEnded = false, haveEnd = false;
@@ -58,8 +57,7 @@ std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
         const std::uint8_t* type = bytes.data() + at + 4;
         const std::uint8_t* data = type + 4;
         if (!isWellFormedType(type)) return std::nullopt;
-        if (isCritical(type) &&
-            libdeflate_crc32(0, type, std::size_t{length} + 4) != readBigEndian32(data + length))
+        if (isCritical(type) && libdeflate_crc32(0, type, std::size_t{length} + 4) != readBigEndian32(data + length))
             return std::nullopt;
 
         if (!haveHeader) {
@@ -103,8 +101,8 @@ std::optional<bool> checkPlainPngStream(std::span<const std::uint8_t> bytes) {
     if (!decompressor) return std::nullopt;
     std::vector<std::uint8_t> filtered(rowBytes * height);
     std::size_t consumed = 0, produced = 0;
-    auto result = libdeflate_zlib_decompress_ex(decompressor.get(), imageData.data(), imageData.size(),
-                                                filtered.data(), filtered.size(), &consumed, &produced);
+    auto result = libdeflate_zlib_decompress_ex(decompressor.get(), imageData.data(), imageData.size(), filtered.data(),
+                                                filtered.size(), &consumed, &produced);
     if (result != LIBDEFLATE_SUCCESS || consumed != imageData.size() || produced != filtered.size()) return false;
     for (std::size_t row = 0; row < height; ++row)
         if (filtered[row * rowBytes] > kLastFilterType) return false;

@@ -114,8 +114,8 @@ std::optional<CGImage> readThroughRgbaReader(TIFF* tiff, const MemoryFile& file,
         for (std::uint32_t component : {TIFFGetR(packed), TIFFGetG(packed), TIFFGetB(packed)}) {
             bool premultiplied = hasAlpha && alpha != 255;
             std::uint32_t straight = !premultiplied ? component
-                                     : alpha == 0  ? 0
-                                                   : std::min<std::uint32_t>(255, (component * 255 + alpha / 2) / alpha);
+                                     : alpha == 0   ? 0
+                                                  : std::min<std::uint32_t>(255, (component * 255 + alpha / 2) / alpha);
             *out++ = static_cast<std::uint8_t>(straight);
         }
         if (hasAlpha) *out++ = static_cast<std::uint8_t>(alpha);
@@ -131,8 +131,8 @@ std::optional<CGImage> decodeTiff(std::span<const std::uint8_t> bytes, int& orie
     if (!tiff || file.failed) return std::nullopt;
 
     std::uint32_t width = 0, height = 0;
-    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) ||
-        !acceptableDimensions(width, height))
+    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || !acceptableDimensions(width, height))
         return std::nullopt;
     std::uint16_t tag = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &tag);

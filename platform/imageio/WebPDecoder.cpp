@@ -19,7 +19,7 @@ std::optional<CGImage> decodeFirstAnimationFrame(std::span<const std::uint8_t> b
     options.use_threads = 0;
     WebPData data{bytes.data(), bytes.size()};
     std::unique_ptr<WebPAnimDecoder, decltype(&WebPAnimDecoderDelete)> decoder(WebPAnimDecoderNew(&data, &options),
-                                                                                &WebPAnimDecoderDelete);
+                                                                               &WebPAnimDecoderDelete);
     WebPAnimInfo info;
     if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info)) return std::nullopt;
     if (!acceptableDimensions(info.canvas_width, info.canvas_height)) return std::nullopt;

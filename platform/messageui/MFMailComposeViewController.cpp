@@ -170,7 +170,8 @@ std::string MFMailComposeViewController::composeMessage() const {
 }
 
 foundation::ErrorOr<std::string> MFMailComposeViewController::send() {
-    if (finished_) return foundation::makeError(foundation::ErrorCode::InvalidArgument, "the mail was already finished");
+    if (finished_)
+        return foundation::makeError(foundation::ErrorCode::InvalidArgument, "the mail was already finished");
     std::string folder = kMailOutboxFolder;
     std::error_code ec;
     std::filesystem::create_directories(foundation::hostPath(folder), ec);
@@ -182,8 +183,8 @@ foundation::ErrorOr<std::string> MFMailComposeViewController::send() {
     if (!written) {
         foundation::NSLog("MessageUI: cannot write %@: %@", devicePath, written.error().message);
         finish(MFMailComposeResultFailed,
-               foundation::NSError::errorWithDomain("MFMailComposeErrorDomain", 1,
-                                                    {{foundation::NSLocalizedDescriptionKey, written.error().message}}));
+               foundation::NSError::errorWithDomain(
+                   "MFMailComposeErrorDomain", 1, {{foundation::NSLocalizedDescriptionKey, written.error().message}}));
         return written.error();
     }
     finish(MFMailComposeResultSent, nullptr);

@@ -92,16 +92,15 @@ void PSListController::setPreferenceValue(std::optional<foundation::PlistValue> 
         foundation::NSLog("Preferences: row %@ has no key or defaults domain; nothing stored", specifier->identifier());
         return;
     }
-    foundation::NSDictionary stored = foundation::dictionaryWithContentsOfFile(*file).value_or(foundation::NSDictionary{});
-    if (value)
-        stored.insert_or_assign(*key, std::move(*value));
-    else
-        stored.erase(*key);
+    foundation::NSDictionary stored = foundation::dictionaryWithContentsOfFile(*file).value_or(
+        foundation::NSDictionary{});
+    if (value) stored.insert_or_assign(*key, std::move(*value));
+    else stored.erase(*key);
     if (auto written = foundation::writePropertyListAtomically(foundation::hostPath(*file), stored); !written)
         foundation::NSLog("Preferences: cannot write %@: %@", *file, written.error().message);
     if (auto notification = specifier->stringPropertyForKey("PostNotification"))
-        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), notification->c_str(), nullptr,
-                                             nullptr, true);
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), notification->c_str(),
+                                             nullptr, nullptr, true);
 }
 
 std::vector<PSListController::Section> PSListController::sections() {
@@ -140,7 +139,8 @@ std::optional<uikit::NSIndexPath> PSListController::indexPathForSpecifier(const 
     auto grouped = sections();
     for (std::size_t s = 0; s < grouped.size(); ++s)
         for (std::size_t r = 0; r < grouped[s].rows.size(); ++r)
-            if (grouped[s].rows[r].get() == &specifier) return uikit::NSIndexPath{static_cast<long>(s), static_cast<long>(r)};
+            if (grouped[s].rows[r].get() == &specifier)
+                return uikit::NSIndexPath{static_cast<long>(s), static_cast<long>(r)};
     return std::nullopt;
 }
 
@@ -148,9 +148,11 @@ PSSpecifierRef PSListController::specifierForID(std::string_view identifier) {
     SpecifierList rows = specifiers();
     if (!rows) return nullptr;
     for (const auto& specifier : *rows)
-        if (specifier && specifier->stringPropertyForKey("id") == std::optional<std::string>(identifier)) return specifier;
+        if (specifier && specifier->stringPropertyForKey("id") == std::optional<std::string>(identifier))
+            return specifier;
     for (const auto& specifier : *rows)
-        if (specifier && specifier->stringPropertyForKey("key") == std::optional<std::string>(identifier)) return specifier;
+        if (specifier && specifier->stringPropertyForKey("key") == std::optional<std::string>(identifier))
+            return specifier;
     for (const auto& specifier : *rows)
         if (specifier && specifier->name() == std::optional<std::string>(identifier)) return specifier;
     return nullptr;
@@ -164,8 +166,8 @@ uikit::UITableViewCellRef PSListController::tableViewCellForRowAtIndexPath(uikit
     PSTableCellRef cell;
     if (objc::Class custom = specifier->cellClass()) {
         std::shared_ptr<objc::Object> allocated = objc::msgSend(custom, objc::kAlloc);
-        auto made = objc::msgSend(allocated.get(), kInitWithStyleReuseIdentifierSpecifier, PSTableCell::styleForType(type),
-                                  std::string(custom->name()), specifier.get());
+        auto made = objc::msgSend(allocated.get(), kInitWithStyleReuseIdentifierSpecifier,
+                                  PSTableCell::styleForType(type), std::string(custom->name()), specifier.get());
         cell = std::dynamic_pointer_cast<PSTableCell>(made);
         if (!cell) foundation::NSLog("Preferences: %@ made no cell; the row gets a plain one", custom->name());
     }
@@ -181,7 +183,8 @@ uikit::UITableViewCellRef PSListController::tableViewCellForRowAtIndexPath(uikit
 
 std::optional<std::string> PSListController::tableViewTitleForHeaderInSection(uikit::UITableView&, long section) {
     auto grouped = sections();
-    if (section < 0 || static_cast<std::size_t>(section) >= grouped.size() || !grouped[static_cast<std::size_t>(section)].group)
+    if (section < 0 || static_cast<std::size_t>(section) >= grouped.size() ||
+        !grouped[static_cast<std::size_t>(section)].group)
         return std::nullopt;
     const auto& name = grouped[static_cast<std::size_t>(section)].group->name();
     if (!name || name->empty()) return std::nullopt;
@@ -190,7 +193,8 @@ std::optional<std::string> PSListController::tableViewTitleForHeaderInSection(ui
 
 std::optional<std::string> PSListController::tableViewTitleForFooterInSection(uikit::UITableView&, long section) {
     auto grouped = sections();
-    if (section < 0 || static_cast<std::size_t>(section) >= grouped.size() || !grouped[static_cast<std::size_t>(section)].group)
+    if (section < 0 || static_cast<std::size_t>(section) >= grouped.size() ||
+        !grouped[static_cast<std::size_t>(section)].group)
         return std::nullopt;
     return grouped[static_cast<std::size_t>(section)].group->stringPropertyForKey("footerText");
 }
@@ -212,7 +216,8 @@ std::optional<foundation::PlistValue> PSListController::valueForSpecifier(PSSpec
     if (!specifier.getter().empty()) {
         objc::TypedSelector<std::optional<foundation::PlistValue>(PSSpecifier*)> getter(specifier.getter().c_str());
         objc::Method* method = objc::object_getClass(receiver)->findMethod(getter.sel());
-        if (method && method->signature == decltype(getter)::signature()) return objc::msgSend(receiver, getter, &specifier);
+        if (method && method->signature == decltype(getter)::signature())
+            return objc::msgSend(receiver, getter, &specifier);
         foundation::NSLog("Preferences: %@ has no getter %@", receiver->description(), specifier.getter());
         return std::nullopt;
     }
@@ -223,7 +228,8 @@ void PSListController::setValueForSpecifier(std::optional<foundation::PlistValue
     auto target = specifier.target();
     objc::Object* receiver = target ? target.get() : this;
     if (!specifier.setter().empty()) {
-        objc::TypedSelector<void(std::optional<foundation::PlistValue>, PSSpecifier*)> setter(specifier.setter().c_str());
+        objc::TypedSelector<void(std::optional<foundation::PlistValue>, PSSpecifier*)> setter(
+            specifier.setter().c_str());
         objc::Method* method = objc::object_getClass(receiver)->findMethod(setter.sel());
         if (method && method->signature == decltype(setter)::signature()) {
             objc::msgSend(receiver, setter, std::move(value), &specifier);

@@ -7,10 +7,10 @@ namespace preferences {
 
 namespace {
 constexpr std::array<const char*, 16> kCellTypeNames{
-    "PSGroupCell",    "PSLinkCell",           "PSLinkListCell",  "PSListItemCell",
-    "PSTitleValueCell", "PSSliderCell",       "PSSwitchCell",    "PSStaticTextCell",
-    "PSEditTextCell", "PSSegmentCell",        "PSGiantIconCell", "PSGiantCell",
-    "PSSecureEditTextCell", "PSButtonCell",   "PSEditTextViewCell", "PSSpinnerCell"};
+    "PSGroupCell",          "PSLinkCell",    "PSLinkListCell",     "PSListItemCell",
+    "PSTitleValueCell",     "PSSliderCell",  "PSSwitchCell",       "PSStaticTextCell",
+    "PSEditTextCell",       "PSSegmentCell", "PSGiantIconCell",    "PSGiantCell",
+    "PSSecureEditTextCell", "PSButtonCell",  "PSEditTextViewCell", "PSSpinnerCell"};
 }  // namespace
 
 std::optional<PSCellType> cellTypeFromString(std::string_view name) {
@@ -31,8 +31,8 @@ const std::string* titleForValue(const TitleDictionary& titles, const foundation
 }
 
 objc::Class PSSpecifier::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "PSSpecifier", objc::rootClass(), [](objc::Class isa) { return objc::make<PSSpecifier>(isa); });
+    static objc::Class cls = objc::objc_registerClass("PSSpecifier", objc::rootClass(),
+                                                      [](objc::Class isa) { return objc::make<PSSpecifier>(isa); });
     return cls;
 }
 
@@ -76,10 +76,8 @@ void PSSpecifier::setValues(foundation::PlistValue::Array values, const std::vec
         for (std::size_t i = 0; i < values.size() && i < names.size(); ++i) {
             auto existing = std::find_if(dictionary.begin(), dictionary.end(),
                                          [&](const auto& entry) { return entry.first == values[i]; });
-            if (existing != dictionary.end())
-                existing->second = names[i];
-            else
-                dictionary.emplace_back(values[i], names[i]);
+            if (existing != dictionary.end()) existing->second = names[i];
+            else dictionary.emplace_back(values[i], names[i]);
         }
         return dictionary;
     };

@@ -23,8 +23,7 @@ public:
     // `initWithStyle:reuseIdentifier:specifier:`: how the framework makes a
     // row's cell, also for custom cell classes named by the row (through the
     // runtime, so a subclass's override is the one that runs).
-    virtual std::shared_ptr<PSTableCell> initWithStyle(long style, std::string reuseIdentifier,
-                                                       PSSpecifier* specifier);
+    virtual std::shared_ptr<PSTableCell> initWithStyle(long style, std::string reuseIdentifier, PSSpecifier* specifier);
 
     // The label that shows the row's name.
     const uikit::UILabelRef& titleLabel() const { return textLabel(); }

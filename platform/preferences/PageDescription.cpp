@@ -65,7 +65,8 @@ std::string describePage(PSListController& page) {
         if (auto header = page.tableViewViewForHeaderInSection(*table, section)) {
             header->setFrame(uikit::CGRectMake(0, 0, table->frame().size.width, height > 0 ? height : 0));
             header->layoutIfNeeded();
-            out << "  header: " << header->isa()->name() << ", " << points(height) << ": " << labelTexts(*header) << "\n";
+            out << "  header: " << header->isa()->name() << ", " << points(height) << ": " << labelTexts(*header)
+                << "\n";
         } else if (auto title = page.tableViewTitleForHeaderInSection(*table, section)) {
             out << "  header: \"" << *title << "\"\n";
         }

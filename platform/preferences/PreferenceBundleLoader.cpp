@@ -32,7 +32,8 @@ foundation::ErrorOr<LoadedPreferenceBundle> loadPreferenceBundle(std::string_vie
 PSListControllerRef makeRootController(const LoadedPreferenceBundle& loaded) {
     auto page = std::dynamic_pointer_cast<PSListController>(objc::allocInit(loaded.principalClass));
     if (!page) {
-        foundation::NSLog("Preferences: %@ is not a list page", loaded.principalClass ? loaded.principalClass->name() : "nil");
+        foundation::NSLog("Preferences: %@ is not a list page",
+                          loaded.principalClass ? loaded.principalClass->name() : "nil");
         return nullptr;
     }
     page->setBundle(loaded.bundle);

@@ -43,7 +43,8 @@ foundation::ErrorOr<foundation::PlistValue> valueFromText(const PSSpecifier& spe
         std::string word = lower(text);
         if (word == "on" || word == "true" || word == "yes" || word == "1") return foundation::PlistValue(true);
         if (word == "off" || word == "false" || word == "no" || word == "0") return foundation::PlistValue(false);
-        return makeError(ErrorCode::InvalidArgument, row + " is a switch: it takes on or off, not \"" + std::string(text) + "\"");
+        return makeError(ErrorCode::InvalidArgument,
+                         row + " is a switch: it takes on or off, not \"" + std::string(text) + "\"");
     }
     case PSEditTextCell:
     case PSSecureEditTextCell:
@@ -51,7 +52,9 @@ foundation::ErrorOr<foundation::PlistValue> valueFromText(const PSSpecifier& spe
         const foundation::PlistValue* numeric = specifier.propertyForKey("isNumeric");
         if (numeric && numeric->boolValue().value_or(false)) {
             auto parsed = number(text);
-            if (!parsed) return makeError(ErrorCode::InvalidArgument, row + " takes a number, not \"" + std::string(text) + "\"");
+            if (!parsed)
+                return makeError(ErrorCode::InvalidArgument,
+                                 row + " takes a number, not \"" + std::string(text) + "\"");
             return foundation::PlistValue(*parsed);
         }
         return foundation::PlistValue(std::string(text));

@@ -57,7 +57,11 @@ struct ClassObject::MethodTable {
 };
 
 ClassObject::ClassObject(std::string name, Class superclass, bool isMeta, Class meta)
-    : Object(meta), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta), meta_(meta),
+    : Object(meta),
+      name_(std::move(name)),
+      superclass_(superclass),
+      isMeta_(isMeta),
+      meta_(meta),
       methods_(new MethodTable) {}
 
 Method* ClassObject::ownMethod(SEL selector) const {
@@ -82,8 +86,7 @@ void ClassObject::publishAddedMethod(SEL selector, IMP implementation, Signature
     methods_.store(next, std::memory_order_release);
 }
 
-bool ClassObject::addMethod(SEL selector, IMP implementation, SignatureTag signature,
-                            SuperTrampolineFactory factory) {
+bool ClassObject::addMethod(SEL selector, IMP implementation, SignatureTag signature, SuperTrampolineFactory factory) {
     std::lock_guard lock(methodsWriting_);
     if (ownMethod(selector)) return false;
     publishAddedMethod(selector, implementation, signature, factory);
@@ -200,7 +203,8 @@ Class rootClass() {
 
 void logUnrecognizedSelector(const Object* receiver, SEL selector, bool signatureMismatch) {
     Class cls = object_getClass(receiver);
-    std::fprintf(stderr, "objc: %s%s %s sent to %s\n", signatureMismatch ? "wrongly typed call of " : "unrecognized selector ",
+    std::fprintf(stderr, "objc: %s%s %s sent to %s\n",
+                 signatureMismatch ? "wrongly typed call of " : "unrecognized selector ",
                  cls && cls->isMetaClass() ? "+" : "-", std::string(sel_getName(selector)).c_str(),
                  cls ? cls->name().c_str() : "?");
 }

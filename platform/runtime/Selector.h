@@ -60,7 +60,8 @@ struct SuperTrampolinePool {
         auto imp = reinterpret_cast<Imp>(
             class_getMethodImplementation(superclasses[N].load(std::memory_order_acquire), cmd));
         if (!imp) {
-            if constexpr (std::is_void_v<R>) return; else return R{};
+            if constexpr (std::is_void_v<R>) return;
+            else return R{};
         }
         return imp(self, cmd, std::forward<Args>(args)...);
     }
@@ -90,8 +91,7 @@ template <typename R, typename... Args>
 bool class_addMethod(Class cls, const TypedSelector<R(Args...)>& selector,
                      typename TypedSelector<R(Args...)>::Imp implementation) {
     if (!cls || !implementation) return false;
-    return cls->addMethod(selector.sel(), reinterpret_cast<IMP>(implementation),
-                          TypedSelector<R(Args...)>::signature(),
+    return cls->addMethod(selector.sel(), reinterpret_cast<IMP>(implementation), TypedSelector<R(Args...)>::signature(),
                           &TypedSelector<R(Args...)>::makeSuperTrampoline);
 }
 
@@ -101,13 +101,15 @@ bool class_addMethod(Class cls, const TypedSelector<R(Args...)>& selector,
 template <typename R, typename... Args, typename... Passed>
 R msgSend(id receiver, const TypedSelector<R(Args...)>& selector, Passed&&... args) {
     if (!receiver) {
-        if constexpr (std::is_void_v<R>) return; else return R{};
+        if constexpr (std::is_void_v<R>) return;
+        else return R{};
     }
     SEL sel = selector.sel();
     Method* method = object_getClass(receiver)->findMethod(sel);
     if (!method || method->signature != TypedSelector<R(Args...)>::signature()) {
         logUnrecognizedSelector(receiver, sel, method != nullptr);
-        if constexpr (std::is_void_v<R>) return; else return R{};
+        if constexpr (std::is_void_v<R>) return;
+        else return R{};
     }
     auto imp = reinterpret_cast<typename TypedSelector<R(Args...)>::Imp>(
         method->implementation.load(std::memory_order_acquire));
@@ -120,7 +122,8 @@ R callImplementation(IMP implementation, const TypedSelector<R(Args...)>& select
                      Passed&&... args) {
     (void)selector;
     if (!implementation) {
-        if constexpr (std::is_void_v<R>) return; else return R{};
+        if constexpr (std::is_void_v<R>) return;
+        else return R{};
     }
     auto imp = reinterpret_cast<typename TypedSelector<R(Args...)>::Imp>(implementation);
     return imp(receiver, cmd, std::forward<Passed>(args)...);

@@ -66,9 +66,9 @@ std::string drawBannerBox(std::string_view title, std::string_view message) {
     // ┌─ Title ─────┐
     // │ message     │
     // └─────────────┘
-    std::string box = "\u250C\u2500 " + std::string(title) + " " + repeat("\u2500", inner - columns(title) - 1) + "\u2510\n";
-    for (const auto& line : lines)
-        box += "\u2502 " + line + std::string(inner - columns(line), ' ') + " \u2502\n";
+    std::string box = "\u250C\u2500 " + std::string(title) + " " + repeat("\u2500", inner - columns(title) - 1) +
+                      "\u2510\n";
+    for (const auto& line : lines) box += "\u2502 " + line + std::string(inner - columns(line), ' ') + " \u2502\n";
     box += "\u2514" + repeat("\u2500", inner + 2) + "\u2518\n";
     return box;
 }

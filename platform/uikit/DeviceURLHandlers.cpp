@@ -90,9 +90,8 @@ foundation::ErrorOr<void> installURLSchemeHandler(std::string_view scheme, std::
 foundation::ErrorOr<bool> removeURLSchemeHandler(std::string_view scheme) {
     return changeList(scheme, [](foundation::NSDictionary& handlers, const std::string& normalized) {
         // Keys written by hand may differ in case; every spelling goes.
-        return std::erase_if(handlers, [&](const auto& entry) {
-                   return normalizedURLScheme(entry.first) == normalized;
-               }) > 0;
+        return std::erase_if(handlers,
+                             [&](const auto& entry) { return normalizedURLScheme(entry.first) == normalized; }) > 0;
     });
 }
 

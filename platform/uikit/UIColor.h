@@ -8,7 +8,8 @@ namespace uikit {
 
 class UIColor {
 public:
-    UIColor(double red, double green, double blue, double alpha) : red_(red), green_(green), blue_(blue), alpha_(alpha) {}
+    UIColor(double red, double green, double blue, double alpha)
+        : red_(red), green_(green), blue_(blue), alpha_(alpha) {}
 
     static std::shared_ptr<const UIColor> colorWithRed(double red, double green, double blue, double alpha);
     static std::shared_ptr<const UIColor> colorWithWhite(double white, double alpha);

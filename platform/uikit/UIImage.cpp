@@ -13,9 +13,14 @@ namespace {
 
 // Index: EXIF orientation tag - 1.
 constexpr std::array<UIImageOrientation, 8> kOrientationForExif{
-    UIImageOrientationUp,           UIImageOrientationUpMirrored,    UIImageOrientationDown,
-    UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored,  UIImageOrientationRight,
-    UIImageOrientationRightMirrored, UIImageOrientationLeft,
+    UIImageOrientationUp,
+    UIImageOrientationUpMirrored,
+    UIImageOrientationDown,
+    UIImageOrientationDownMirrored,
+    UIImageOrientationLeftMirrored,
+    UIImageOrientationRight,
+    UIImageOrientationRightMirrored,
+    UIImageOrientationLeft,
 };
 
 bool isQuarterTurn(UIImageOrientation orientation) {
@@ -62,7 +67,9 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(std::string_view path)
     return create(std::move(decoded->image), 1.0, orientationFromExif(decoded->exifOrientation));
 }
 
-std::shared_ptr<UIImage> UIImage::initWithContentsOfFile(std::string_view path) { return imageWithContentsOfFile(path); }
+std::shared_ptr<UIImage> UIImage::initWithContentsOfFile(std::string_view path) {
+    return imageWithContentsOfFile(path);
+}
 
 std::shared_ptr<UIImage> UIImage::imageWithCGImage(imageio::CGImageRef image, double scale,
                                                    UIImageOrientation orientation) {

@@ -13,9 +13,9 @@ namespace uikit {
 // Numerically the platform's UIImageOrientation (and ALAssetOrientation).
 enum UIImageOrientation : long {
     UIImageOrientationUp = 0,
-    UIImageOrientationDown = 1,           // 180 degrees
-    UIImageOrientationLeft = 2,           // 90 degrees counter-clockwise
-    UIImageOrientationRight = 3,          // 90 degrees clockwise
+    UIImageOrientationDown = 1,   // 180 degrees
+    UIImageOrientationLeft = 2,   // 90 degrees counter-clockwise
+    UIImageOrientationRight = 3,  // 90 degrees clockwise
     UIImageOrientationUpMirrored = 4,
     UIImageOrientationDownMirrored = 5,
     UIImageOrientationLeftMirrored = 6,

@@ -7,8 +7,8 @@
 namespace uikit {
 
 objc::Class UIImageView::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UIImageView", UIView::objcClass(), [](objc::Class isa) { return objc::make<UIImageView>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UIImageView", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UIImageView>(isa); });
     return cls;
 }
 

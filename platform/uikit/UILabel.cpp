@@ -5,8 +5,8 @@
 namespace uikit {
 
 objc::Class UILabel::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UILabel", UIView::objcClass(), [](objc::Class isa) { return objc::make<UILabel>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UILabel", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UILabel>(isa); });
     return cls;
 }
 

@@ -3,8 +3,8 @@
 namespace uikit {
 
 objc::Class UINavigationBar::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UINavigationBar", UIView::objcClass(), [](objc::Class isa) { return objc::make<UINavigationBar>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UINavigationBar", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UINavigationBar>(isa); });
     return cls;
 }
 

@@ -25,8 +25,8 @@ void UISwitchAppearance::setOnTintColor(UIColorRef color) {
 }
 
 objc::Class UISwitch::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UISwitch", UIView::objcClass(), [](objc::Class isa) { return objc::make<UISwitch>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UISwitch", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UISwitch>(isa); });
     return cls;
 }
 

@@ -3,8 +3,8 @@
 namespace uikit {
 
 objc::Class UITableView::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UITableView", UIView::objcClass(), [](objc::Class isa) { return objc::make<UITableView>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UITableView", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UITableView>(isa); });
     return cls;
 }
 

@@ -5,8 +5,8 @@
 namespace uikit {
 
 objc::Class UITableViewCell::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UITableViewCell", UIView::objcClass(), [](objc::Class isa) { return objc::make<UITableViewCell>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UITableViewCell", UIView::objcClass(),
+                                                      [](objc::Class isa) { return objc::make<UITableViewCell>(isa); });
     return cls;
 }
 
@@ -73,7 +73,8 @@ void UITableViewCell::layoutSubviews() {
     if (style_ == UITableViewCellStyleSubtitle && showsDetail) {
         double top = (bounds.size.height - title.height - detail.height) / 2;
         textLabel_->setFrame(CGRectMake(kMargin, top, std::min(title.width, available), title.height));
-        detailTextLabel_->setFrame(CGRectMake(kMargin, top + title.height, std::min(detail.width, available), detail.height));
+        detailTextLabel_->setFrame(
+            CGRectMake(kMargin, top + title.height, std::min(detail.width, available), detail.height));
         return;
     }
     // The title is what names the row, so it keeps its width; the value

@@ -23,8 +23,8 @@ thread_local AnimationCapture* currentAnimation = nullptr;
 }  // namespace
 
 objc::Class UIView::objcClass() {
-    static objc::Class cls = objc::objc_registerClass(
-        "UIView", objc::rootClass(), [](objc::Class isa) { return objc::make<UIView>(isa); });
+    static objc::Class cls = objc::objc_registerClass("UIView", objc::rootClass(),
+                                                      [](objc::Class isa) { return objc::make<UIView>(isa); });
     return cls;
 }
 
@@ -104,8 +104,7 @@ void UIView::animateWithDuration(double duration, const std::function<void()>& a
     if (animations) animations();
     currentAnimation = outer;
     if (completion) {
-        NSRunLoop::mainRunLoop().schedule(capture.duration,
-                                          [completion = std::move(completion)] { completion(true); });
+        NSRunLoop::mainRunLoop().schedule(capture.duration, [completion = std::move(completion)] { completion(true); });
     }
 }
 
@@ -148,9 +147,9 @@ void dumpInto(std::ostringstream& out, const UIView& view, int depth) {
     if (view.backgroundColor()) out << " background=" << view.backgroundColor()->description();
     if (view.tintColor()) out << " tint=" << view.tintColor()->description();
     if (view.layer().shadowColor)
-        out << " shadow=" << view.layer().shadowColor->description() << " offset=(" << number(view.layer().shadowOffset.width)
-            << " " << number(view.layer().shadowOffset.height) << ") opacity=" << number(view.layer().shadowOpacity)
-            << " radius=" << number(view.layer().shadowRadius);
+        out << " shadow=" << view.layer().shadowColor->description() << " offset=("
+            << number(view.layer().shadowOffset.width) << " " << number(view.layer().shadowOffset.height)
+            << ") opacity=" << number(view.layer().shadowOpacity) << " radius=" << number(view.layer().shadowRadius);
     out << "\n";
     std::string details = view.dumpDetails();
     if (!details.empty()) out << indent << "  " << details << "\n";
@@ -167,14 +166,15 @@ std::string describeConstraint(const NSLayoutConstraint& constraint, const UIVie
     for (const auto& subview : holder.subviews()) order.push_back(subview.get());
     auto first = constraint.firstItem();
     auto second = constraint.secondItem();
-    const char* relation = constraint.relation() == NSLayoutRelationEqual ? "=="
+    const char* relation = constraint.relation() == NSLayoutRelationEqual             ? "=="
                            : constraint.relation() == NSLayoutRelationLessThanOrEqual ? "<="
-                                                                                       : ">=";
+                                                                                      : ">=";
     std::string text = itemName(first.get(), holder, order) + "." +
                        NSLayoutConstraint::attributeName(constraint.firstAttribute()) + " " + relation + " ";
     if (!second && constraint.secondAttribute() == NSLayoutAttributeNotAnAttribute)
         return text + number(constraint.constant());  // a constant: "subview[0].width == 80"
-    text += itemName(second.get(), holder, order) + "." + NSLayoutConstraint::attributeName(constraint.secondAttribute());
+    text += itemName(second.get(), holder, order) + "." +
+            NSLayoutConstraint::attributeName(constraint.secondAttribute());
     text += " * " + number(constraint.multiplier());
     text += (constraint.constant() < 0 ? " - " : " + ") + number(std::fabs(constraint.constant()));
     return text;

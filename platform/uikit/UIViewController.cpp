@@ -81,9 +81,9 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
 }
 
 objc::Class UINavigationController::objcClass() {
-    static objc::Class cls =
-        objc::objc_registerClass("UINavigationController", UIViewController::objcClass(),
-                                 [](objc::Class isa) { return objc::make<UINavigationController>(isa); });
+    static objc::Class cls = objc::objc_registerClass(
+        "UINavigationController", UIViewController::objcClass(),
+        [](objc::Class isa) { return objc::make<UINavigationController>(isa); });
     return cls;
 }
 

@@ -25,7 +25,8 @@ std::shared_ptr<preferences::PSTableCell> VeltronaSnapfoldDeveloperUpSellCell::i
     // The icon, by a path relative to the working directory; a row without
     // an icon name, or a missing file, gives no image.
     uikit::UIImageRef icon;
-    if (auto iconName = property("productIcon")) icon = uikit::UIImage::initWithContentsOfFile(iconPathForName(*iconName));
+    if (auto iconName = property("productIcon"))
+        icon = uikit::UIImage::initWithContentsOfFile(iconPathForName(*iconName));
     // The identifier is the cell's own copy: the cell keeps no reference to
     // its row.
     productBundleIdentifier_ = property("productIdentifier");
@@ -43,8 +44,8 @@ std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> VeltronaSnapfoldDeveloperUp
 
     // The name, 20 points right of the icon; both labels sit 1 point below
     // the cell's middle.
-    setProductNameLabel(addLabel(std::move(name), uikit::UIColor::darkGrayColor(),
-                                 snapfold::prefs::deviceIdiomFontSize(30, 20)));
+    setProductNameLabel(
+        addLabel(std::move(name), uikit::UIColor::darkGrayColor(), snapfold::prefs::deviceIdiomFontSize(30, 20)));
     addConstraint(NSLayoutConstraint::constraintWithItem(productNameLabel_.get(), uikit::NSLayoutAttributeLeft,
                                                          uikit::NSLayoutRelationEqual, productIconImageView_.get(),
                                                          uikit::NSLayoutAttributeRight, 1.0, 20));
@@ -70,6 +71,7 @@ void VeltronaSnapfoldDeveloperUpSellCell::openLink() {
         foundation::NSLog("VeltronaSnapfoldDeveloperUpSellCell: the row names no package; nothing is opened");
         return;
     }
-    auto url = foundation::NSURL::URLWithString(foundation::stringWithFormat(kPackageURLFormat, *productBundleIdentifier_));
+    auto url = foundation::NSURL::URLWithString(
+        foundation::stringWithFormat(kPackageURLFormat, *productBundleIdentifier_));
     uikit::UIApplication::sharedApplication().openURL(url);
 }

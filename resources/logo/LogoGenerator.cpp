@@ -69,7 +69,9 @@ bool writePng(const std::string& file, int size, const std::vector<std::uint8_t>
     return std::fclose(out) == 0;
 }
 
-std::uint8_t byte(double value) { return static_cast<std::uint8_t>(std::lround(std::fmin(std::fmax(value, 0.0), 1.0) * 255)); }
+std::uint8_t byte(double value) {
+    return static_cast<std::uint8_t>(std::lround(std::fmin(std::fmax(value, 0.0), 1.0) * 255));
+}
 
 // The template: only the alpha carries the shape.
 std::vector<std::uint8_t> templateImage(int size) {

@@ -41,7 +41,9 @@ imageio::CGImage draw(int size, const std::function<Rgba(double x, double y)>& c
                     Rgba c = colourAt((px + (sx + 0.5) / 4) / size, (py + (sy + 0.5) / 4) / size);
                     sum = {sum.r + c.r * c.a, sum.g + c.g * c.a, sum.b + c.b * c.a, sum.a + c.a};
                 }
-            auto byte = [](double v) { return static_cast<std::uint8_t>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255)); };
+            auto byte = [](double v) {
+                return static_cast<std::uint8_t>(std::lround(std::fmin(std::fmax(v, 0.0), 1.0) * 255));
+            };
             double alpha = sum.a / 16;
             double unpremultiply = sum.a > 0 ? 1 / sum.a : 0;
             image.pixels.insert(image.pixels.end(), {byte(sum.r * unpremultiply), byte(sum.g * unpremultiply),
@@ -79,7 +81,8 @@ bool writeImage(const std::filesystem::path& file, const imageio::CGImage& image
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     if (!png) return false;
-    return foundation::writeFileAtomically(file, std::string_view(reinterpret_cast<const char*>(png->data()), png->size()))
+    return foundation::writeFileAtomically(file,
+                                           std::string_view(reinterpret_cast<const char*>(png->data()), png->size()))
         .ok();
 }
 

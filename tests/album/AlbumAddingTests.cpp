@@ -134,8 +134,7 @@ TEST_F(AlbumAddingTest, QuickSavesIntoANewAlbumAllLandInIt) {
     std::vector<std::shared_ptr<Outcome>> outcomes;
     for (const auto& url : urls) {
         outcomes.push_back(Outcome::make());
-        addAssetURL(library, url, "Quick", Outcome::completionOf(outcomes.back()),
-                    Outcome::failureOf(outcomes.back()));
+        addAssetURL(library, url, "Quick", Outcome::completionOf(outcomes.back()), Outcome::failureOf(outcomes.back()));
     }
     for (const auto& outcome : outcomes) {
         ASSERT_TRUE(outcome->waitForReport());
@@ -178,10 +177,10 @@ TEST_F(AlbumAddingTest, WithoutAlbumCreationOnlyTheWarningIsLoggedOnce) {
 
     EXPECT_EQ(outcome->reports(), 0u) << "neither caller callback is called";
     EXPECT_EQ(groups().size(), before);
-    const std::string warning =
-        "![WARNING][LIB:ALAssetsLibrary+CustomPhotoAlbum]:" + std::string(15, ' ') +
-        "|-addAssetsGroupAlbumWithName:resultBlock:failureBlock:|" + std::string(15, ' ') +
-        "only available on iOS 5.0 or later." + std::string(15, ' ') + "ASSET cannot be saved to album!";
+    const std::string warning = "![WARNING][LIB:ALAssetsLibrary+CustomPhotoAlbum]:" + std::string(15, ' ') +
+                                "|-addAssetsGroupAlbumWithName:resultBlock:failureBlock:|" + std::string(15, ' ') +
+                                "only available on iOS 5.0 or later." + std::string(15, ' ') +
+                                "ASSET cannot be saved to album!";
     ASSERT_EQ(warning.size(), 216u);
     // The photo library may log its own lines; the album saver logs exactly one.
     std::vector<std::string> fromTheSaver;

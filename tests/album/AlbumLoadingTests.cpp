@@ -28,10 +28,13 @@ protected:
 
     void addTo(const ALAssetsGroupRef& group, const NSURLRef& url) {
         std::promise<void> added;
-        library->assetForURL(url, [&](assets::ALAssetRef asset) {
-            group->addAsset(asset);
-            added.set_value();
-        }, nullptr);
+        library->assetForURL(
+            url,
+            [&](assets::ALAssetRef asset) {
+                group->addAsset(asset);
+                added.set_value();
+            },
+            nullptr);
         added.get_future().wait();
     }
 };

@@ -42,7 +42,8 @@ TEST_F(AlbumSavingTest, APictureLandsInTheAlbumAsPngWithThePngsOwnProperties) {
     // The stored file is the PNG encoding, and the metadata handed over is
     // that PNG's own property dictionary.
     std::promise<assets::ALAssetRef> found;
-    library->assetForURL(url, [&](assets::ALAssetRef asset) { found.set_value(asset); }, nullptr);
+    library->assetForURL(
+        url, [&](assets::ALAssetRef asset) { found.set_value(asset); }, nullptr);
     auto asset = found.get_future().get();
     ASSERT_TRUE(asset);
     auto representation = asset->defaultRepresentation();
@@ -50,8 +51,8 @@ TEST_F(AlbumSavingTest, APictureLandsInTheAlbumAsPngWithThePngsOwnProperties) {
     auto bytes = std::make_shared<foundation::NSData>(std::istreambuf_iterator<char>(file),
                                                       std::istreambuf_iterator<char>());
     EXPECT_EQ(imageio::sniffImageFormat(*bytes), imageio::ImageFormat::PNG);
-    auto expected = imageio::CGImageSourceCopyPropertiesAtIndex(imageio::CGImageSourceCreateWithData(bytes, nullptr),
-                                                                0, nullptr);
+    auto expected = imageio::CGImageSourceCopyPropertiesAtIndex(imageio::CGImageSourceCreateWithData(bytes, nullptr), 0,
+                                                                nullptr);
     ASSERT_TRUE(expected);
     EXPECT_EQ(foundation::PlistValue(representation->metadata()), foundation::PlistValue(*expected));
     EXPECT_EQ(expected->count("PixelWidth"), 1u);
@@ -67,8 +68,8 @@ TEST_F(AlbumSavingTest, ASidewaysPhotoIsStoredUpright) {
     ASSERT_TRUE(outcome->waitForReport());
     ASSERT_EQ(outcome->completions.size(), 1u);
     std::promise<assets::ALAssetRef> found;
-    library->assetForURL(outcome->completions[0].first, [&](assets::ALAssetRef asset) { found.set_value(asset); },
-                         nullptr);
+    library->assetForURL(
+        outcome->completions[0].first, [&](assets::ALAssetRef asset) { found.set_value(asset); }, nullptr);
     auto asset = found.get_future().get();
     ASSERT_TRUE(asset);
     auto bitmap = asset->defaultRepresentation()->fullResolutionImage();
@@ -146,7 +147,9 @@ TEST_F(AlbumSavingTest, EncodedDataAndVideosGoToTheAlbumToo) {
     auto videoPath = foundation::hostPath("/var/mobile/Media/clip.mp4");
     {
         std::ofstream video(videoPath, std::ios::binary);
-        const char box[] = "\0\0\0\x18" "ftypisom\0\0\0\0isommp42";
+        const char box[] =
+            "\0\0\0\x18"
+            "ftypisom\0\0\0\0isommp42";
         video.write(box, sizeof box - 1);
         video << std::string(2048, 'v');
     }

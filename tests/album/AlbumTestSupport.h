@@ -103,8 +103,9 @@ protected:
 
     ALAssetsGroupRef createAlbum(const std::string& name) {
         std::promise<ALAssetsGroupRef> created;
-        library->addAssetsGroupAlbumWithName(name, [&](ALAssetsGroupRef group) { created.set_value(group); },
-                                             [&](NSErrorRef) { created.set_value(nullptr); });
+        library->addAssetsGroupAlbumWithName(
+            name, [&](ALAssetsGroupRef group) { created.set_value(group); },
+            [&](NSErrorRef) { created.set_value(nullptr); });
         auto future = created.get_future();
         EXPECT_EQ(future.wait_for(std::chrono::seconds(20)), std::future_status::ready);
         return future.get();

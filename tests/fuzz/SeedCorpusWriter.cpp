@@ -32,8 +32,8 @@ fs::path gSource;
 void write(const std::string& target, const std::string& name, const void* data, std::size_t size) {
     fs::path folder = gSource / "fuzz" / "corpus" / target;
     fs::create_directories(folder);
-    std::ofstream(folder / name, std::ios::binary | std::ios::trunc).write(static_cast<const char*>(data),
-                                                                          static_cast<std::streamsize>(size));
+    std::ofstream(folder / name, std::ios::binary | std::ios::trunc)
+        .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 void write(const std::string& target, const std::string& name, const std::string& text) {
     write(target, name, text.data(), text.size());
@@ -103,9 +103,10 @@ const char* const kOldStyleRows =
     "    PostNotification = \"com.veltrona.snapfold/settingschanged\"; } ); }\n";
 
 PlistValue oldStyleRowsAsXml() {
-    return NSDictionary{{"title", "Snapfold"},
-                        {"items", PlistValue::Array{NSDictionary{{"cell", "PSSwitchCell"}, {"label", "Enabled"},
-                                                                 {"key", "isEnabled"}, {"default", true}}}}};
+    return NSDictionary{
+        {"title", "Snapfold"},
+        {"items", PlistValue::Array{NSDictionary{
+                      {"cell", "PSSwitchCell"}, {"label", "Enabled"}, {"key", "isEnabled"}, {"default", true}}}}};
 }
 
 void specifierListSeeds() {
@@ -116,21 +117,38 @@ void specifierListSeeds() {
     copyResource(t, "bundle-makers.plist", "bundle/SnapfoldMakers.plist");
     PlistValue::Array everyCell{
         row({{"cell", "PSGroupCell"}, {"label", "Group"}, {"footerText", "Footer"}}),
-        row({{"cell", "PSSwitchCell"}, {"label", "Switch"}, {"key", "isEnabled"}, {"default", true},
-             {"defaults", "com.veltrona.snapfold"}, {"PostNotification", "com.veltrona.snapfold/settingschanged"}}),
-        row({{"cell", "PSEditTextCell"}, {"label", "Name"}, {"key", "albumName"}, {"default", "WhatsApp"},
+        row({{"cell", "PSSwitchCell"},
+             {"label", "Switch"},
+             {"key", "isEnabled"},
+             {"default", true},
+             {"defaults", "com.veltrona.snapfold"},
+             {"PostNotification", "com.veltrona.snapfold/settingschanged"}}),
+        row({{"cell", "PSEditTextCell"},
+             {"label", "Name"},
+             {"key", "albumName"},
+             {"default", "WhatsApp"},
              {"defaults", "com.veltrona.snapfold"}}),
         row({{"cell", "PSSecureEditTextCell"}, {"label", "Secret"}, {"key", "secret"}}),
-        row({{"cell", "PSLinkListCell"}, {"label", "Choice"}, {"detail", "PSListItemsController"}, {"key", "choice"},
-             {"validValues", PlistValue::Array{1, 2, 3}}, {"validTitles", PlistValue::Array{"One", "Two", "Three"}},
-             {"shortTitles", PlistValue::Array{"1", "2"}}, {"default", 2}}),
-        row({{"cell", "PSSegmentCell"}, {"label", "Segments"}, {"key", "segment"},
-             {"validValues", PlistValue::Array{"a", "b"}}, {"validTitles", PlistValue::Array{"A", 7}}}),
+        row({{"cell", "PSLinkListCell"},
+             {"label", "Choice"},
+             {"detail", "PSListItemsController"},
+             {"key", "choice"},
+             {"validValues", PlistValue::Array{1, 2, 3}},
+             {"validTitles", PlistValue::Array{"One", "Two", "Three"}},
+             {"shortTitles", PlistValue::Array{"1", "2"}},
+             {"default", 2}}),
+        row({{"cell", "PSSegmentCell"},
+             {"label", "Segments"},
+             {"key", "segment"},
+             {"validValues", PlistValue::Array{"a", "b"}},
+             {"validTitles", PlistValue::Array{"A", 7}}}),
         row({{"cell", "PSSliderCell"}, {"key", "level"}, {"min", 0}, {"max", 10}, {"default", 5.5}}),
         row({{"cell", "PSButtonCell"}, {"label", "Button"}, {"action", "specifiers"}}),
         row({{"cell", "PSLinkCell"}, {"label", "Link"}, {"detail", "PSListController"}}),
         row({{"cell", "PSStaticTextCell"}, {"label", "Static"}, {"cellClass", "PSTableCell"}}),
-        row({{"cell", "PSTitleValueCell"}, {"label", "Title"}, {"get", "readPreferenceValue:"},
+        row({{"cell", "PSTitleValueCell"},
+             {"label", "Title"},
+             {"get", "readPreferenceValue:"},
              {"set", "setPreferenceValue:specifier:"}}),
         row({{"cell", "PSNoSuchCell"}, {"label", "Unknown"}}),
         PlistValue("not a dictionary"),
@@ -162,13 +180,16 @@ void preferenceLoaderEntrySeeds() {
               NSDictionary{{"entry", link({{"bundlePath", "/Library/PreferenceBundles/FuzzedSettings.bundle"},
                                            {"isController", "YES"}})}},
               Binary);
-    writeList(t, "own-rows.plist",
-              NSDictionary{{"entry", link({})},
-                           {"title", "Own rows"},
-                           {"items", PlistValue::Array{row({{"cell", "PSGroupCell"}, {"label", "G"}}),
-                                                       row({{"cell", "PSSwitchCell"}, {"label", "S"}, {"key", "k"},
-                                                            {"defaults", "com.example.fuzzed"}})}}},
-              XML);
+    writeList(
+        t, "own-rows.plist",
+        NSDictionary{
+            {"entry", link({})},
+            {"title", "Own rows"},
+            {"items",
+             PlistValue::Array{
+                 row({{"cell", "PSGroupCell"}, {"label", "G"}}),
+                 row({{"cell", "PSSwitchCell"}, {"label", "S"}, {"key", "k"}, {"defaults", "com.example.fuzzed"}})}}},
+        XML);
     writeList(t, "version-filter.plist",
               NSDictionary{{"entry", link({})},
                            {"pl_filter", NSDictionary{{"CoreFoundationVersion", PlistValue::Array{1140.1, 1300}}}},
@@ -186,9 +207,10 @@ void stringsTableSeeds() {
     for (const char* language : {"en", "de", "fr", "es"})
         copyResource(t, std::string("bundle-") + language + ".strings",
                      fs::path("bundle") / (std::string(language) + ".lproj") / "Localizable.strings");
-    std::string plain = "/* comment */\n\"KEY\" = \"Value \\\"quoted\\\" \\U00e9\\n\";\n// line\nUNQUOTED = bare.text;\n"
-                        "\"ALONE\";\n\"OCTAL\" = \"\\101\\0102\";\n\"PAIR\" = \"\\UD83D\\UDE00\";\n"
-                        "\"SKIPPED\" = (\"a\", { b = c; }, <0a0b>);\n";
+    std::string plain =
+        "/* comment */\n\"KEY\" = \"Value \\\"quoted\\\" \\U00e9\\n\";\n// line\nUNQUOTED = bare.text;\n"
+        "\"ALONE\";\n\"OCTAL\" = \"\\101\\0102\";\n\"PAIR\" = \"\\UD83D\\UDE00\";\n"
+        "\"SKIPPED\" = (\"a\", { b = c; }, <0a0b>);\n";
     write(t, "strings-form.strings", plain);
     write(t, "braces-form.strings", "{\n  key = value;\n  'single' = \"double\";\n}\n");
     write(t, "utf8-with-mark.strings", "\xEF\xBB\xBF\"K\" = \"\xC3\xA9t\xC3\xA9\";\n");
@@ -238,8 +260,9 @@ imageio::CGImage gradient(std::uint32_t width, std::uint32_t height, PixelFormat
     for (std::uint32_t y = 0; y < height; ++y)
         for (std::uint32_t x = 0; x < width; ++x)
             testimages::setPixel(image, x, y,
-                                 {static_cast<std::uint8_t>(x * 255 / width), static_cast<std::uint8_t>(y * 255 / height),
-                                  static_cast<std::uint8_t>((x + y) * 8), static_cast<std::uint8_t>(255 - x * 16)});
+                                 {static_cast<std::uint8_t>(x * 255 / width),
+                                  static_cast<std::uint8_t>(y * 255 / height), static_cast<std::uint8_t>((x + y) * 8),
+                                  static_cast<std::uint8_t>(255 - x * 16)});
     return image;
 }
 
@@ -260,7 +283,8 @@ void imageFileSeeds() {
     write(t, "libpng-palette.png", testimages::writePngWithLibpng(rgb, PngWriteOptions{.palette = true}));
     write(t, "libpng-interlaced.png", testimages::writePngWithLibpng(rgba, PngWriteOptions{.interlaced = true}));
     write(t, "libpng-transparent-color.png",
-          testimages::writePngWithLibpng(rgb, PngWriteOptions{.transparentColor = std::array<std::uint16_t, 3>{0, 0, 0}}));
+          testimages::writePngWithLibpng(rgb,
+                                         PngWriteOptions{.transparentColor = std::array<std::uint16_t, 3>{0, 0, 0}}));
     write(t, "libpng-ancillary-chunks.png",
           testimages::writePngWithLibpng(
               rgb, PngWriteOptions{.physicalSize = std::array<std::uint32_t, 3>{2835, 2835, 1},
@@ -297,8 +321,9 @@ void imageFileSeeds() {
     // WebP: lossy, lossless with alpha, an animation.
     write(t, "lossy.webp", testimages::writeWebPWithLibwebp(gradient(16, 8, PixelFormat::RGB8), false, 50));
     write(t, "lossless-alpha.webp", testimages::writeWebPWithLibwebp(rgba, true));
-    write(t, "animated.webp", testimages::writeAnimatedWebPWithLibwebp({gradient(4, 4, PixelFormat::RGBA8),
-                                                                        gradient(4, 4, PixelFormat::RGBA8)}));
+    write(t, "animated.webp",
+          testimages::writeAnimatedWebPWithLibwebp(
+              {gradient(4, 4, PixelFormat::RGBA8), gradient(4, 4, PixelFormat::RGBA8)}));
 
     // BMP, TIFF and ICO: both row orders, straight alpha, gray, an orientation,
     // and icons holding a masked bitmap beside a PNG.
@@ -315,7 +340,10 @@ void imageFileSeeds() {
 
     // What a messaging app also passes on: text, and a video's first bytes.
     write(t, "text.txt", "Just a message, no picture.\n");
-    write(t, "video-start.mp4", std::string("\0\0\0\x18" "ftypmp42\0\0\0\0mp42isom", 24));
+    write(t, "video-start.mp4",
+          std::string("\0\0\0\x18"
+                      "ftypmp42\0\0\0\0mp42isom",
+                      24));
 }
 
 void assetURLSeeds() {

@@ -30,7 +30,9 @@ protected:
     }
 };
 
-TEST_F(CompletionBannerTest, NeitherClassPresentShowsNothing) { expectNothingFor("Your image was successfully saved."); }
+TEST_F(CompletionBannerTest, NeitherClassPresentShowsNothing) {
+    expectNothingFor("Your image was successfully saved.");
+}
 
 TEST_F(CompletionBannerTest, OnlyTheRequestClassPresentMakesNoRequest) {
     springboard::registerBulletinRequestClass();
@@ -47,7 +49,8 @@ TEST_F(CompletionBannerTest, BothPresentShowOneBulletinPerCall) {
     std::size_t requestsBefore = springboard::BBBulletinRequest::instancesCreatedForTesting();
 
     snapfold::showCompletionBannerWithMessage("first");
-    snapfold::showCompletionBannerWithMessage("Sorry, an error occurred and the image could not be saved. Please try again.");
+    snapfold::showCompletionBannerWithMessage(
+        "Sorry, an error occurred and the image could not be saved. Please try again.");
 
     auto shown = springboard::presentedBannersForTesting();
     ASSERT_EQ(shown.size(), 2u);

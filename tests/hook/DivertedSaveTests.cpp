@@ -255,8 +255,8 @@ TEST_F(AlbumNameChangeTest, TheNextSaveGoesToTheAlbumNamedInAnotherProcess) {
     // The hook library's own subscription, as its initializer makes it; once
     // per process, since it is never undone.
     static const bool subscribed = [] {
-        CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, &snapfold::settingsChanged,
-                                        snapfold::kSettingsChangedNotification, nullptr,
+        CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
+                                        &snapfold::settingsChanged, snapfold::kSettingsChangedNotification, nullptr,
                                         CFNotificationSuspensionBehaviorCoalesce);
         return true;
     }();

@@ -82,8 +82,8 @@ std::vector<HostCall> RecordingHost::calls() {
 }
 
 foundation::NSURLRef RecordingHost::ownAssetURL() {
-    static const auto* url =
-        new foundation::NSURLRef(foundation::NSURL::URLWithString("assets-library://asset/asset.JPG?id=OWN-SAVE&ext=JPG"));
+    static const auto* url = new foundation::NSURLRef(
+        foundation::NSURL::URLWithString("assets-library://asset/asset.JPG?id=OWN-SAVE&ext=JPG"));
     return *url;
 }
 
@@ -100,7 +100,8 @@ void clearRecordedHookCalls() {
 void recordingHookFunction(objc::Class cls, objc::SEL selector, objc::IMP replacement, objc::IMP* result) {
     MSHookMessageEx(cls, selector, replacement, result);
     std::lock_guard lock(hookLog().mutex);
-    hookLog().calls.push_back({cls, std::string(objc::sel_getName(selector)), replacement, result, result ? *result : nullptr});
+    hookLog().calls.push_back(
+        {cls, std::string(objc::sel_getName(selector)), replacement, result, result ? *result : nullptr});
 }
 
 BannerCollector::BannerCollector() {
@@ -181,8 +182,15 @@ std::string HookTest::writeFile(const std::string& name, const std::vector<std::
 }
 
 std::vector<std::uint8_t> HookTest::minimalMp4() {
-    const char box[] = "\0\0\0\x18" "ftyp" "isom" "\0\0\x02\0" "isom" "mp42"
-                       "\0\0\0\x08" "mdat";
+    const char box[] =
+        "\0\0\0\x18"
+        "ftyp"
+        "isom"
+        "\0\0\x02\0"
+        "isom"
+        "mp42"
+        "\0\0\0\x08"
+        "mdat";
     return std::vector<std::uint8_t>(box, box + sizeof box - 1);
 }
 

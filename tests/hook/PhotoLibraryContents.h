@@ -11,7 +11,7 @@ namespace phototest {
 
 struct StoredAsset {
     std::string url;
-    std::string type;  // ALAssetTypePhoto or ALAssetTypeVideo
+    std::string type;           // ALAssetTypePhoto or ALAssetTypeVideo
     imageio::CGImageRef image;  // the stored bitmap; absent for a video
 };
 

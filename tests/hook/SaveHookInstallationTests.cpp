@@ -14,9 +14,9 @@ objc::IMP implementationOf(objc::Class cls, const char* selector) {
 
 TEST_F(SaveHookInstallationTest, AnotherAppKeepsItsOwnMethods) {
     objc::IMP before = implementationOf(managerClass, hostapp::kSaveMediaAtPath.name());
-    for (std::optional<std::string> identifier : {std::optional<std::string>("com.apple.mobileslideshow"),
-                                                  std::optional<std::string>("net.whatsapp.WhatsApp.ShareExtension"),
-                                                  std::optional<std::string>()}) {
+    for (std::optional<std::string> identifier :
+         {std::optional<std::string>("com.apple.mobileslideshow"),
+          std::optional<std::string>("net.whatsapp.WhatsApp.ShareExtension"), std::optional<std::string>()}) {
         foundation::setMainBundleIdentifierForTesting(identifier);
         snapfold::installSaveHooks();
     }

@@ -43,10 +43,10 @@ TEST(SettingsAcrossProcessesTest, AnyProcessLoadsTheSnapshotAtLoadTime) {
     testsupport::processDeviceRoot();
     testsupport::clearDevice();
     auto path = foundation::hostPath(snapfold::kSettingsFilePath);
-    ASSERT_TRUE(foundation::writePropertyListAtomically(
-                    path, PlistValue(PlistValue::Dictionary{{"albumName", "Loaded at start"}}),
-                    foundation::PlistFormat::Binary)
-                    .ok());
+    ASSERT_TRUE(
+        foundation::writePropertyListAtomically(
+            path, PlistValue(PlistValue::Dictionary{{"albumName", "Loaded at start"}}), foundation::PlistFormat::Binary)
+            .ok());
     auto result = testsupport::runProgram(testsupport::buildDirectory() / "bin/snapfold-settings", {"show"});
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_EQ(result.output, "isEnabled = true; albumName = \"Loaded at start\"\n");

@@ -94,12 +94,13 @@ TEST_P(SettingsSnapshotTest, UnusableFilesLeaveTheSnapshotAsItWas) {
     snapfold::loadSettings();
 
     auto good = foundation::serializePropertyList(PlistValue(PlistValue::Dictionary{{"albumName", "Never"}}),
-                                                  GetParam()).value();
+                                                  GetParam())
+                    .value();
     std::string deep = "<?xml version=\"1.0\"?><plist><dict><key>albumName</key>";
     for (int i = 0; i < 50000; ++i) deep += "<array>";
-    const std::string broken[] = {"", "garbage", good.substr(0, good.size() - 12), deep,
-                                  foundation::serializePropertyList(PlistValue(PlistValue::Array{"not", "a dict"}),
-                                                                    GetParam()).value()};
+    const std::string broken[] = {
+        "", "garbage", good.substr(0, good.size() - 12), deep,
+        foundation::serializePropertyList(PlistValue(PlistValue::Array{"not", "a dict"}), GetParam()).value()};
     for (const auto& bytes : broken) {
         writeRaw(bytes);
         snapfold::loadSettings();
@@ -126,8 +127,7 @@ TEST_P(SettingsSnapshotTest, ReadingTheBytesAgreesWithReadingTheFile) {
     const std::string files[] = {encoded(PlistValue::Dictionary{{"isEnabled", false}, {"albumName", "Bytes"}}),
                                  encoded(PlistValue::Dictionary{{"isEnabled", "yes"}}),
                                  encoded(PlistValue::Dictionary{{"albumName", 7}}),
-                                 encoded(PlistValue::Array{"not a dictionary"}),
-                                 "garbage"};
+                                 encoded(PlistValue::Array{"not a dictionary"}), "garbage"};
     for (const auto& bytes : files) {
         snapfold::resetSettingsSnapshotForTesting();
         writeRaw(bytes);

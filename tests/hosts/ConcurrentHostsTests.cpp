@@ -118,8 +118,8 @@ TEST_F(ConcurrentHostsTest, EverySuccessfulSaveIsInAnAlbumTheSettingsNamed) {
     EXPECT_EQ(static_cast<int>(alpha.size() + beta.size()), succeeded)
         << "each save shown as successful is in exactly one of the albums, and nothing else is";
     // Beta exists only if a save reached it before the switch went off.
-    EXPECT_THAT(phototest::albumNames(), ::testing::AllOf(::testing::Contains("Alpha"),
-                                                          ::testing::IsSubsetOf({"Alpha", "Beta"})));
+    EXPECT_THAT(phototest::albumNames(),
+                ::testing::AllOf(::testing::Contains("Alpha"), ::testing::IsSubsetOf({"Alpha", "Beta"})));
     // Every successful or own save is in the camera roll too; a failed one may be.
     auto cameraRoll = phototest::cameraRoll();
     EXPECT_GE(static_cast<int>(cameraRoll.size()), succeeded + ownSaves);

@@ -69,9 +69,11 @@ TEST(DylibFilterTest, WithoutModeEveryPresentListMustMatch) {
 }
 
 TEST(DylibFilterTest, ModeAnyNeedsOneMatchingList) {
-    EXPECT_TRUE(loads({{"Mode", "Any"}, {"Bundles", Array{"com.apple.springboard"}}, {"Executables", Array{"WhatsApp"}}}));
+    EXPECT_TRUE(
+        loads({{"Mode", "Any"}, {"Bundles", Array{"com.apple.springboard"}}, {"Executables", Array{"WhatsApp"}}}));
     EXPECT_TRUE(loads({{"Mode", "Any"}, {"Classes", Array{"WAAssetsLibraryManager"}}, {"Bundles", Array{"x.y"}}}));
-    EXPECT_FALSE(loads({{"Mode", "Any"}, {"Bundles", Array{"com.apple.springboard"}}, {"Executables", Array{"SpringBoard"}}}));
+    EXPECT_FALSE(
+        loads({{"Mode", "Any"}, {"Bundles", Array{"com.apple.springboard"}}, {"Executables", Array{"SpringBoard"}}}));
 }
 
 TEST(DylibFilterTest, TheVersionRangeIsHalfOpen) {
@@ -95,12 +97,10 @@ TEST(DylibFilterTest, TheVersionRangeIsHalfOpen) {
 
 // The range is a precondition: a matching list in mode Any does not lift it.
 TEST(DylibFilterTest, TheVersionRangeAppliesInEveryMode) {
-    EXPECT_FALSE(loads({{"Mode", "Any"},
-                        {"CoreFoundationVersion", Array{1240.10}},
-                        {"Bundles", Array{"net.whatsapp.WhatsApp"}}}));
-    EXPECT_TRUE(loads({{"Mode", "Any"},
-                       {"CoreFoundationVersion", Array{1140.10}},
-                       {"Bundles", Array{"net.whatsapp.WhatsApp"}}}));
+    EXPECT_FALSE(loads(
+        {{"Mode", "Any"}, {"CoreFoundationVersion", Array{1240.10}}, {"Bundles", Array{"net.whatsapp.WhatsApp"}}}));
+    EXPECT_TRUE(loads(
+        {{"Mode", "Any"}, {"CoreFoundationVersion", Array{1140.10}}, {"Bundles", Array{"net.whatsapp.WhatsApp"}}}));
 }
 
 TEST(DylibFilterTest, AMalformedVersionRangeDoesNotLoad) {

@@ -41,8 +41,8 @@ protected:
     // comes (its default action ends the process).
     static testsupport::ProgramResult runLimited(int kilobytes, const fs::path& program,
                                                  const std::vector<std::string>& arguments) {
-        std::vector<std::string> shellArguments{
-            "-c", "ulimit -f " + std::to_string(kilobytes) + "; exec \"$@\"", "limited", program.string()};
+        std::vector<std::string> shellArguments{"-c", "ulimit -f " + std::to_string(kilobytes) + "; exec \"$@\"",
+                                                "limited", program.string()};
         shellArguments.insert(shellArguments.end(), arguments.begin(), arguments.end());
         return testsupport::runProgram("/bin/bash", shellArguments);
     }

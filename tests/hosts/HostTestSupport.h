@@ -13,7 +13,7 @@ namespace hosttest {
 void installTweakIntoCleanDevice();
 
 // Writes a photo-like picture of the given size as a JPEG file.
-void writeSamplePhoto(const std::filesystem::path& file, std::uint32_t width, std::uint32_t height,
-                      std::uint32_t seed, int quality = 85);
+void writeSamplePhoto(const std::filesystem::path& file, std::uint32_t width, std::uint32_t height, std::uint32_t seed,
+                      int quality = 85);
 
 }  // namespace hosttest

@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,9 +40,9 @@ protected:
     static fs::path app() { return testsupport::buildDirectory() / "apps/WhatsApp.app/WhatsApp"; }
 
     void installTweak() {
-        auto installed = testsupport::runProgram(fs::path(SNAPFOLD_SOURCE_DIR) / "scripts/install-device",
-                                                 {"--device-root", root.string(), "--build-dir",
-                                                  testsupport::buildDirectory().string()});
+        auto installed = testsupport::runProgram(
+            fs::path(SNAPFOLD_SOURCE_DIR) / "scripts/install-device",
+            {"--device-root", root.string(), "--build-dir", testsupport::buildDirectory().string()});
         ASSERT_EQ(installed.exitCode, 0) << installed.errors;
     }
 
@@ -53,7 +53,8 @@ protected:
     }
 
     void changeSetting(const std::string& key, const std::string& value) {
-        auto tool = testsupport::runProgram(testsupport::buildDirectory() / "bin/snapfold-settings", {"set", key, value});
+        auto tool = testsupport::runProgram(testsupport::buildDirectory() / "bin/snapfold-settings",
+                                            {"set", key, value});
         ASSERT_EQ(tool.exitCode, 0) << tool.errors;
     }
 
@@ -118,7 +119,15 @@ TEST_F(MessagingAppTest, EverySaveMethodIsDiverted) {
 
 TEST_F(MessagingAppTest, AVideoIsSavedIntoTheAlbumToo) {
     installTweak();
-    const char box[] = "\0\0\0\x18" "ftyp" "mp42" "\0\0\0\0" "isom" "mp42" "\0\0\0\x08" "mdat";
+    const char box[] =
+        "\0\0\0\x18"
+        "ftyp"
+        "mp42"
+        "\0\0\0\0"
+        "isom"
+        "mp42"
+        "\0\0\0\x08"
+        "mdat";
     std::ofstream(inputs / "clip.mp4", std::ios::binary).write(box, sizeof box - 1);
     auto run = runApp({"save", (inputs / "clip.mp4").string()});
 
@@ -145,7 +154,8 @@ TEST_F(MessagingAppTest, WithoutBannerClassesTheSaveStillLandsSilently) {
 TEST_F(MessagingAppTest, ABatchIntoANewAlbumShowsProgressAndEverySaveLands) {
     installTweak();
     std::vector<std::string> arguments{"save"};
-    for (std::uint32_t i = 0; i < 12; ++i) arguments.push_back(writeJpeg("batch-" + std::to_string(i) + ".jpg", 10 + i).string());
+    for (std::uint32_t i = 0; i < 12; ++i)
+        arguments.push_back(writeJpeg("batch-" + std::to_string(i) + ".jpg", 10 + i).string());
     auto run = runApp(arguments);
 
     ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -190,7 +200,8 @@ void MessagingAppTest::expectRunningAppFollowsRename(const std::function<void()>
     installTweak();
     fs::path commands = inputs / "commands";
     ASSERT_EQ(::mkfifo(commands.c_str(), 0600), 0);
-    testsupport::ChildProcess running("/bin/sh", {"-c", "exec \"$0\" interactive < \"$1\"", app().string(), commands.string()});
+    testsupport::ChildProcess running("/bin/sh",
+                                      {"-c", "exec \"$0\" interactive < \"$1\"", app().string(), commands.string()});
     ASSERT_TRUE(running.started());
     int input = ::open(commands.c_str(), O_WRONLY | O_CLOEXEC);  // Returns once the app has opened it.
     ASSERT_GE(input, 0);

@@ -137,7 +137,8 @@ TEST_F(PackageTest, TheDebHoldsWhatInstallingPutsThereWithItsControlFields) {
               0);
     auto files = tweakFiles(unpacked);
     ASSERT_EQ(files, tweakFiles(installed));
-    for (const auto& file : files) EXPECT_EQ(contentsOf(unpacked / file.substr(1)), contentsOf(installed / file.substr(1))) << file;
+    for (const auto& file : files)
+        EXPECT_EQ(contentsOf(unpacked / file.substr(1)), contentsOf(installed / file.substr(1))) << file;
 }
 
 }  // namespace

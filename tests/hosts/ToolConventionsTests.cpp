@@ -14,12 +14,15 @@ namespace {
 TEST(ToolConventionsTest, HelpVersionAndUsageErrorsAnswerAsExpectedAndTouchNothing) {
     const fs::path source = SNAPFOLD_SOURCE_DIR, built = testsupport::buildDirectory();
     // Each tool, and whether it takes a device root.
-    const std::vector<std::pair<fs::path, bool>> tools{
-        {built / "apps/WhatsApp.app/WhatsApp", true}, {built / "bin/snapfold-settings", true},
-        {built / "bin/snapfold-library", true},       {built / "bin/snapfold-settings-app", true},
-        {source / "scripts/install-device", true},    {source / "scripts/build-deb", false},
-        {source / "scripts/demo", false},             {source / "scripts/test", false},
-        {source / "scripts/setup-deps", false}};
+    const std::vector<std::pair<fs::path, bool>> tools{{built / "apps/WhatsApp.app/WhatsApp", true},
+                                                       {built / "bin/snapfold-settings", true},
+                                                       {built / "bin/snapfold-library", true},
+                                                       {built / "bin/snapfold-settings-app", true},
+                                                       {source / "scripts/install-device", true},
+                                                       {source / "scripts/build-deb", false},
+                                                       {source / "scripts/demo", false},
+                                                       {source / "scripts/test", false},
+                                                       {source / "scripts/setup-deps", false}};
     fs::path untouched = testsupport::processDeviceRoot().string() + "-untouched";
     for (const auto& [tool, takesRoot] : tools) {
         SCOPED_TRACE(tool.filename().string());

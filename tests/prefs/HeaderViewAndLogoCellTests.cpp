@@ -84,7 +84,8 @@ TEST_F(HeaderViewTest, RandomTextsAreEqualButSeparateArrays) {
 TEST_F(HeaderViewTest, TheThreeLinesAreCentredAndStackedFromAFifthOfTheHeightDown) {
     auto view = makeHeader();
     std::vector<std::string> described;
-    for (const auto& constraint : view->constraints()) described.push_back(uikit::describeConstraint(*constraint, *view));
+    for (const auto& constraint : view->constraints())
+        described.push_back(uikit::describeConstraint(*constraint, *view));
     EXPECT_EQ(described, (std::vector<std::string>{
                              "subview[0].top == self.bottom * 0.2 + 0",
                              "subview[0].centerX == self.centerX * 1 + 0",
@@ -99,7 +100,8 @@ TEST_F(HeaderViewTest, AtTheRootPagesHeightTheLinesStackBelowAFifth) {
     auto view = makeHeader();
     view->setFrame(uikit::CGRectMake(0, 0, 320, 140));
     view->layoutIfNeeded();
-    auto header = view->headerLabel()->frame(), sub = view->subHeaderLabel()->frame(), random = view->randomLabel()->frame();
+    auto header = view->headerLabel()->frame(), sub = view->subHeaderLabel()->frame(),
+         random = view->randomLabel()->frame();
     EXPECT_DOUBLE_EQ(header.minY(), 28);
     EXPECT_DOUBLE_EQ(sub.minY(), header.maxY() + 5);
     EXPECT_DOUBLE_EQ(random.minY(), sub.maxY() + 5);

@@ -88,10 +88,11 @@ TEST_F(ListControllerAppearanceTest, PushingASubPageAndComingBackKeepsLightConte
 
 TEST_F(ListControllerAppearanceTest, EachPageClassColoursItsOwnSwitches) {
     auto shown = prefstest::showPage(makePage());
-    EXPECT_TRUE(uikit::sameColor(uikit::UISwitch::appearanceOnTintColorForContainer(SnapfoldListController::objcClass()),
-                                 UIColor::colorWithRed(0.165, 0.608, 0.557, 1)));
-    EXPECT_FALSE(uikit::UISwitch::appearanceOnTintColorForContainer(
-        VeltronaSnapfoldConfigurationListController::objcClass()));
+    EXPECT_TRUE(
+        uikit::sameColor(uikit::UISwitch::appearanceOnTintColorForContainer(SnapfoldListController::objcClass()),
+                         UIColor::colorWithRed(0.165, 0.608, 0.557, 1)));
+    EXPECT_FALSE(
+        uikit::UISwitch::appearanceOnTintColorForContainer(VeltronaSnapfoldConfigurationListController::objcClass()));
 }
 
 TEST_F(ListControllerAppearanceTest, EveryRowTitleIsDarkBlue) {
@@ -104,7 +105,8 @@ TEST_F(ListControllerAppearanceTest, EveryRowTitleIsDarkBlue) {
         for (std::size_t r = 0; r < sections[s].rows.size(); ++r) {
             auto cell = page->tableViewCellForRowAtIndexPath(*table, {static_cast<long>(s), static_cast<long>(r)});
             ASSERT_TRUE(cell);
-            EXPECT_TRUE(uikit::sameColor(cell->textLabel()->textColor(), UIColor::colorWithRed(0.0863, 0.1412, 0.2, 1)));
+            EXPECT_TRUE(
+                uikit::sameColor(cell->textLabel()->textColor(), UIColor::colorWithRed(0.0863, 0.1412, 0.2, 1)));
             ++rows;
         }
     EXPECT_GT(rows, 3);

@@ -27,7 +27,8 @@ protected:
     }
     // The English text of a key, read from the installed table itself.
     static std::string english(const std::string& key) {
-        std::ifstream in(foundation::hostPath(std::string(snapfold::prefs::kBundlePath) + "/en.lproj/Localizable.strings"));
+        std::ifstream in(
+            foundation::hostPath(std::string(snapfold::prefs::kBundlePath) + "/en.lproj/Localizable.strings"));
         std::stringstream bytes;
         bytes << in.rdbuf();
         auto table = foundation::parseStringsTable(bytes.str());

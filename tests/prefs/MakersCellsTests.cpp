@@ -121,8 +121,10 @@ void expectLine(const uikit::UILabel& label, const uikit::UIView& cell, const st
 class DeveloperCellTest : public MakersCellTest {
 protected:
     std::shared_ptr<VeltronaSnapfoldDeveloperTableCell> make(foundation::NSDictionary properties = {}) {
-        foundation::NSDictionary all{{"devImage", "veltrona"}, {"twitterUsername", "Veltrona"},
-                                     {"devName", "Veltrona"}, {"realName", "Zarvelle Veltrona"},
+        foundation::NSDictionary all{{"devImage", "veltrona"},
+                                     {"twitterUsername", "Veltrona"},
+                                     {"devName", "Veltrona"},
+                                     {"realName", "Zarvelle Veltrona"},
                                      {"job", "Developer and Designer"}};
         for (auto& [key, value] : properties) all[key] = value;
         return makeCell<VeltronaSnapfoldDeveloperTableCell>("VeltronaSnapfoldDeveloperTableCell", all);
@@ -305,13 +307,8 @@ TEST_F(DeveloperCellTest, AClientInstalledBetweenTwoTapsTakesTheSecond) {
 TEST_F(DeveloperCellTest, TheUserNameIsEscapedIntoTheURL) {
     install("twitter");
     const std::vector<std::pair<std::string, std::string>> names{
-        {"user_42", "user_42"},
-        {"@who", "%40who"},
-        {"a#b?c", "a%23b%3Fc"},
-        {"x&y=z", "x%26y%3Dz"},
-        {"../../evil", "..%2F..%2Fevil"},
-        {"50%", "50%25"},
-        {"Jos\xC3\xA9", "Jos%C3%A9"},
+        {"user_42", "user_42"},           {"@who", "%40who"}, {"a#b?c", "a%23b%3Fc"},       {"x&y=z", "x%26y%3Dz"},
+        {"../../evil", "..%2F..%2Fevil"}, {"50%", "50%25"},   {"Jos\xC3\xA9", "Jos%C3%A9"},
     };
     for (const auto& [name, escaped] : names) withUser(name)->setSelected(true, true);
     auto urls = opened();
@@ -339,8 +336,10 @@ TEST_F(DeveloperCellTest, ARowWithoutAUserNameOpensNothingAndSaysSo) {
 class UpSellCellTest : public MakersCellTest {
 protected:
     std::shared_ptr<VeltronaSnapfoldDeveloperUpSellCell> make(foundation::NSDictionary properties = {}) {
-        foundation::NSDictionary all{{"productIcon", "foldshot"}, {"productIdentifier", "com.veltrona.foldshot"},
-                                     {"productName", "Foldshot"}, {"productPrice", "$0.99"}};
+        foundation::NSDictionary all{{"productIcon", "foldshot"},
+                                     {"productIdentifier", "com.veltrona.foldshot"},
+                                     {"productName", "Foldshot"},
+                                     {"productPrice", "$0.99"}};
         for (auto& [key, value] : properties) all[key] = value;
         return makeCell<VeltronaSnapfoldDeveloperUpSellCell>("VeltronaSnapfoldDeveloperUpSellCell", all);
     }
@@ -349,7 +348,9 @@ protected:
 // Runs in another working directory and returns to the previous one.
 class WorkingDirectory {
 public:
-    explicit WorkingDirectory(const fs::path& directory) : previous_(fs::current_path()) { fs::current_path(directory); }
+    explicit WorkingDirectory(const fs::path& directory) : previous_(fs::current_path()) {
+        fs::current_path(directory);
+    }
     ~WorkingDirectory() { fs::current_path(previous_); }
 
 private:
@@ -504,7 +505,8 @@ TEST_F(MakersInSettingsAppTest, AppsAreInstalledAndRemovedAndTapsOpenTheRightURL
 
     auto web = run({"--page", "MAKERS", "tap", "veltrona"});
     ASSERT_EQ(web.exitCode, 0) << web.errors;
-    EXPECT_NE(web.output.find("selected: VeltronaSnapfoldDeveloperTableCell: [image] | \"Veltrona\""), std::string::npos)
+    EXPECT_NE(web.output.find("selected: VeltronaSnapfoldDeveloperTableCell: [image] | \"Veltrona\""),
+              std::string::npos)
         << web.output;
     EXPECT_NE(web.output.find("opened URL: " + std::string(kWebProfileAddress) + "Veltrona\n"), std::string::npos)
         << web.output;

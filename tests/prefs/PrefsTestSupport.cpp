@@ -66,7 +66,8 @@ PostCounter::~PostCounter() {
 }
 
 int PostCounter::countAfterDrain() {
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), kSentinel, nullptr, nullptr, true);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), kSentinel, nullptr, nullptr,
+                                         true);
     std::string sentinelFile = notifyFileName(kSentinel);
     alignas(inotify_event) char buffer[8192];
     for (;;) {

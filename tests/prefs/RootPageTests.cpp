@@ -47,7 +47,8 @@ TEST_F(RootPageTest, HeaderHeightsBySection) {
     auto table = page->table();
     EXPECT_EQ(page->tableViewHeightForHeaderInSection(*table, 0), 140.0);
     EXPECT_EQ(page->tableViewHeightForHeaderInSection(*table, 4), 30.0);
-    for (long section : {1L, 2L, 3L, 5L, 6L, 40L}) EXPECT_EQ(page->tableViewHeightForHeaderInSection(*table, section), -1.0);
+    for (long section : {1L, 2L, 3L, 5L, 6L, 40L})
+        EXPECT_EQ(page->tableViewHeightForHeaderInSection(*table, section), -1.0);
 }
 
 TEST_F(RootPageTest, OnlySectionsZeroAndFourGetAHeaderViewMadeAnewEachTime) {
@@ -55,7 +56,8 @@ TEST_F(RootPageTest, OnlySectionsZeroAndFourGetAHeaderViewMadeAnewEachTime) {
     auto first = page->tableViewViewForHeaderInSection(*table, 0);
     EXPECT_TRUE(std::dynamic_pointer_cast<VeltronaSnapfoldCustomHeaderView>(first));
     EXPECT_NE(page->tableViewViewForHeaderInSection(*table, 0), first);
-    EXPECT_TRUE(std::dynamic_pointer_cast<VeltronaSnapfoldLogoTableCell>(page->tableViewViewForHeaderInSection(*table, 4)));
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<VeltronaSnapfoldLogoTableCell>(page->tableViewViewForHeaderInSection(*table, 4)));
     for (long section : {1L, 2L, 3L, 5L}) EXPECT_FALSE(page->tableViewViewForHeaderInSection(*table, section));
     EXPECT_GE(page->sections().size(), 5u) << "the list must reach the logo's section";
 }
@@ -129,7 +131,8 @@ protected:
         if (row) {
             EXPECT_TRUE(page->performActionForSpecifier(*row));
         }
-        return std::dynamic_pointer_cast<messageui::MFMailComposeViewController>(shown.inner->presentedViewController());
+        return std::dynamic_pointer_cast<messageui::MFMailComposeViewController>(
+            shown.inner->presentedViewController());
     }
     prefstest::ShownPage shown;
 };
@@ -152,7 +155,8 @@ TEST_F(SupportMailTest, TheMailCarriesSubjectRecipientDeviceLineAndSettings) {
     EXPECT_EQ(mail->attachments()[0].fileName, "SnapfoldPrefs.plist");
     EXPECT_EQ(mail->attachments()[0].mimeType, "application/xml");
     EXPECT_EQ(*mail->attachments()[0].data, fileBytes);
-    EXPECT_EQ(mail->mailComposeDelegate().get(), static_cast<messageui::MFMailComposeViewControllerDelegate*>(page.get()));
+    EXPECT_EQ(mail->mailComposeDelegate().get(),
+              static_cast<messageui::MFMailComposeViewControllerDelegate*>(page.get()));
 }
 
 TEST_F(SupportMailTest, SendingWritesTheMessageAndDismissesTheSheet) {

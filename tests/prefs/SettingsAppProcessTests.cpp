@@ -85,7 +85,8 @@ TEST_F(SettingsAppTest, FollowingALinkAndComingBackRestoresThePage) {
     auto visited = run({"visit", "Configuration"});
     ASSERT_EQ(visited.exitCode, 0) << visited.errors;
     EXPECT_NE(visited.output.find("pushed VeltronaSnapfoldConfigurationListController"), std::string::npos);
-    EXPECT_NE(visited.output.find("back on SnapfoldListController:\nstatus bar: 1"), std::string::npos) << visited.output;
+    EXPECT_NE(visited.output.find("back on SnapfoldListController:\nstatus bar: 1"), std::string::npos)
+        << visited.output;
 }
 
 TEST_F(SettingsAppTest, TheShareButtonOpensTheTweetAddress) {
@@ -138,8 +139,8 @@ foundation::NSDictionary settingsFromAnotherWriter(bool binary) {
     foundation::NSDictionary settings{
         {"albumName", "Family"},
         {"isEnabled", false},
-        {"past", PlistDate{-4752043200.0 + (binary ? 0.25 : 0)}},     // 1850-06-01 12:00:00.25
-        {"future", PlistDate{3155673599.0 + (binary ? 0.5 : 0)}},     // 2100-12-31 23:59:59.5
+        {"past", PlistDate{-4752043200.0 + (binary ? 0.25 : 0)}},  // 1850-06-01 12:00:00.25
+        {"future", PlistDate{3155673599.0 + (binary ? 0.5 : 0)}},  // 2100-12-31 23:59:59.5
         {"smallest", std::numeric_limits<std::int64_t>::min()},
         {"largest", std::numeric_limits<std::int64_t>::max()},
         {"unsigned", std::numeric_limits<std::uint64_t>::max()},
@@ -147,10 +148,11 @@ foundation::NSDictionary settingsFromAnotherWriter(bool binary) {
         {"huge", 1e300},
         {"blob", blob},
         {"markup", "a <b> & 'c' \"d\""},
-        {"nested", PlistValue::Dictionary{
-                       {"list", PlistValue::Array{1, "two", PlistValue::Array{3.5, PlistValue::Dictionary{{"deep", true}}}}},
-                       {"empty", PlistValue::Dictionary{}},
-                       {"emptyList", PlistValue::Array{}}}},
+        {"nested",
+         PlistValue::Dictionary{
+             {"list", PlistValue::Array{1, "two", PlistValue::Array{3.5, PlistValue::Dictionary{{"deep", true}}}}},
+             {"empty", PlistValue::Dictionary{}},
+             {"emptyList", PlistValue::Array{}}}},
     };
     if (binary) settings.emplace("withNul", std::string("before\0after", 12));
     return settings;

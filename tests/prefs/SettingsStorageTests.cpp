@@ -35,7 +35,8 @@ TEST_F(SettingsStorageTest, RowsShowTheirDefaultUntilTheFirstChange) {
     EXPECT_EQ(page->readPreferenceValue(&row("albumName")), PlistValue("WhatsApp"));
     page->setPreferenceValue(PlistValue("Trips"), &row("albumName"));
     EXPECT_EQ(page->readPreferenceValue(&row("albumName")), PlistValue("Trips"));
-    EXPECT_EQ(page->readPreferenceValue(&row("isEnabled")), PlistValue(true)) << "an untouched row still shows its default";
+    EXPECT_EQ(page->readPreferenceValue(&row("isEnabled")), PlistValue(true))
+        << "an untouched row still shows its default";
 }
 
 TEST_F(SettingsStorageTest, StoredFalseAndEmptyStringAreShownAsStored) {
@@ -163,7 +164,8 @@ TEST_F(SettingsStorageTest, TheShownCellTracksTheStoredValue) {
     auto path = page->indexPathForSpecifier(row("albumName"));
     ASSERT_TRUE(path);
     page->setValueForSpecifier(PlistValue("Holiday"), row("albumName"));
-    auto cell = std::dynamic_pointer_cast<preferences::PSTableCell>(page->tableViewCellForRowAtIndexPath(*table, *path));
+    auto cell = std::dynamic_pointer_cast<preferences::PSTableCell>(
+        page->tableViewCellForRowAtIndexPath(*table, *path));
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->displayedValue(), "Holiday");
 }

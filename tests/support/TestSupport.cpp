@@ -259,7 +259,10 @@ int ChildProcess::wait(std::chrono::milliseconds timeout) {
                 char buffer[4096];
                 ssize_t got = ::read(output_, buffer, sizeof buffer);
                 if (got > 0) buffered_.append(buffer, static_cast<std::size_t>(got));
-                else { ::close(output_); output_ = -1; }
+                else {
+                    ::close(output_);
+                    output_ = -1;
+                }
             }
         } else {
             ::poll(nullptr, 0, 10);

@@ -13,7 +13,8 @@ uikit::render::SurfacePtr renderPageScreen(const PageScreen& screen, double scal
 foundation::ErrorOr<void> writePageImage(const PageScreen& screen, double scale, const std::filesystem::path& file) {
     auto surface = renderPageScreen(screen, scale);
     if (!surface)
-        return foundation::makeError(foundation::ErrorCode::InvalidArgument, "the page could not be drawn at that size");
+        return foundation::makeError(foundation::ErrorCode::InvalidArgument,
+                                     "the page could not be drawn at that size");
     return uikit::render::writePng(surface.get(), file);
 }
 

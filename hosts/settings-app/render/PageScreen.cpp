@@ -109,7 +109,8 @@ void addNavigationBar(UIView& root, preferences::PSListController& page, const u
         view->addSubview(chevron);
         auto label = makeLabel(*backTitle, ".SFUIText", 17, tint);
         uikit::CGSize size = label->intrinsicContentSize();
-        label->setFrame(CGRectMake(26, (kNavigationBarHeight - size.height) / 2, std::min(size.width, width / 3), size.height));
+        label->setFrame(
+            CGRectMake(26, (kNavigationBarHeight - size.height) / 2, std::min(size.width, width / 3), size.height));
         view->addSubview(label);
     }
 
@@ -122,7 +123,8 @@ void addNavigationBar(UIView& root, preferences::PSListController& page, const u
         } else if (auto word = uikit::render::barButtonSystemItemTitle(button->systemItem()); !word.empty()) {
             auto label = makeLabel(word, ".SFUIText", 17, tint);
             uikit::CGSize size = label->intrinsicContentSize();
-            label->setFrame(CGRectMake(width - 8 - size.width, (kNavigationBarHeight - size.height) / 2, size.width, size.height));
+            label->setFrame(
+                CGRectMake(width - 8 - size.width, (kNavigationBarHeight - size.height) / 2, size.width, size.height));
             view->addSubview(label);
         }
     }
@@ -174,8 +176,8 @@ double addSection(UIView& table, preferences::PSListController& page, long secti
         y += std::max(height, lowestEdge(*header));
     } else {
         auto title = page.tableViewTitleForHeaderInSection(tableView, section);
-        double height = ownHeight > 0 ? ownHeight
-                        : title       ? kTitledHeaderHeight
+        double height = ownHeight > 0  ? ownHeight
+                        : title        ? kTitledHeaderHeight
                         : section == 0 ? kFirstHeaderHeight
                                        : kHeaderHeight;
         if (title && !title->empty()) {
@@ -212,7 +214,8 @@ double addSection(UIView& table, preferences::PSListController& page, long secti
             table.addSubview(makeView(CGRectMake(inset, rowBottoms[i] - kHairline, width - inset, kHairline),
                                       name + " separator " + std::to_string(i), separatorColor()));
         }
-        table.addSubview(makeView(CGRectMake(0, y - kHairline, width, kHairline), name + " bottom line", separatorColor()));
+        table.addSubview(
+            makeView(CGRectMake(0, y - kHairline, width, kHairline), name + " bottom line", separatorColor()));
     }
 
     // 3. The footer text, wrapped at the table's margins.

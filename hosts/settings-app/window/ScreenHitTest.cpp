@@ -49,7 +49,8 @@ ScreenTarget hitTestScreen(const uikit::UIView& root, uikit::CGPoint point) {
         if (view->accessibilityIdentifier() == "navigation bar") {
             double reach = std::max(kBarButtonReach, view->frame().size.width / 4);
             if (point.x < reach) return ScreenTarget{ScreenTarget::Kind::BackButton, nullptr, {}};
-            if (point.x >= view->frame().size.width - reach) return ScreenTarget{ScreenTarget::Kind::RightButton, nullptr, {}};
+            if (point.x >= view->frame().size.width - reach)
+                return ScreenTarget{ScreenTarget::Kind::RightButton, nullptr, {}};
             return {};
         }
     }

@@ -48,7 +48,8 @@ void WindowScreen::recompose() {
         say_("showing: the Settings list");
     } else if (auto* page = session_ ? session_->topPage() : nullptr) {
         say_("showing: " + page->isa()->name());
-        screen_ = composePageScreen(*page, navigationBarShowing(session_->outerNavigation(), session_->innerNavigation()),
+        screen_ = composePageScreen(*page,
+                                    navigationBarShowing(session_->outerNavigation(), session_->innerNavigation()),
                                     backButtonTitle(session_->outerNavigation(), session_->innerNavigation()), options);
     }
     if (!screen_.layout.ok()) say_("the layout has problems:\n" + screen_.layout.describe());
@@ -74,10 +75,8 @@ WindowScreen::ClickResult WindowScreen::click(uikit::CGPoint point) {
     if (!screen_.root) return ClickResult::Nothing;
     ScreenTarget target = hitTestScreen(*screen_.root, point);
     switch (target.kind) {
-    case ScreenTarget::Kind::Nothing:
-        return ClickResult::Nothing;
-    case ScreenTarget::Kind::BackButton:
-        return back();
+    case ScreenTarget::Kind::Nothing: return ClickResult::Nothing;
+    case ScreenTarget::Kind::BackButton: return back();
     case ScreenTarget::Kind::RightButton: {
         if (showingEntries_) return ClickResult::Nothing;
         auto shown = tapShareButton(*session_, say_);
@@ -85,8 +84,7 @@ WindowScreen::ClickResult WindowScreen::click(uikit::CGPoint point) {
         recompose();
         return shown.value() ? ClickResult::SheetShown : ClickResult::Changed;
     }
-    case ScreenTarget::Kind::Row:
-        return showingEntries_ ? clickEntry(target.row) : clickRow(target);
+    case ScreenTarget::Kind::Row: return showingEntries_ ? clickEntry(target.row) : clickRow(target);
     }
     return ClickResult::Nothing;
 }
@@ -151,8 +149,7 @@ std::string WindowScreen::editedRowText() {
 
 foundation::ErrorOr<void> WindowScreen::commitEditedText(const std::string& text) {
     auto* page = session_ ? session_->topPage() : nullptr;
-    if (!page || !edited_.row)
-        return foundation::makeError(foundation::ErrorCode::NotFound, "no row is being edited");
+    if (!page || !edited_.row) return foundation::makeError(foundation::ErrorCode::NotFound, "no row is being edited");
     auto row = std::move(edited_.row);
     edited_ = {};
     auto changed = changeRowValue(*page, *row, text, say_);

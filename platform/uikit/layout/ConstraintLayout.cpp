@@ -63,10 +63,8 @@ Expression attributeExpression(NSLayoutAttribute attribute, const CGRect& rect, 
         }
     };
     auto size = [&](Unknown unknown, double value) {
-        if (base)
-            e.terms.emplace_back(*base + unknown, 1.0);
-        else
-            e.constant = value;
+        if (base) e.terms.emplace_back(*base + unknown, 1.0);
+        else e.constant = value;
     };
     switch (attribute) {
     case NSLayoutAttributeLeft:
@@ -165,9 +163,11 @@ LayoutReport HolderSystem::solve() {
         auto secondView = constraint->secondItem();
         if (!firstView) continue;
         if (constraint->secondAttribute() != NSLayoutAttributeNotAnAttribute && !secondView) continue;
-        if (constraint->relation() != NSLayoutRelationEqual || constraint->firstAttribute() == NSLayoutAttributeNotAnAttribute ||
+        if (constraint->relation() != NSLayoutRelationEqual ||
+            constraint->firstAttribute() == NSLayoutAttributeNotAnAttribute ||
             (secondView && constraint->secondAttribute() == NSLayoutAttributeNotAnAttribute)) {
-            report.add(error(LayoutProblem::Unsupported, firstView.get(), constraint->firstAttribute(), constraint.get()));
+            report.add(
+                error(LayoutProblem::Unsupported, firstView.get(), constraint->firstAttribute(), constraint.get()));
             continue;
         }
         auto first = itemFor(firstView.get());
@@ -204,7 +204,8 @@ LayoutReport HolderSystem::solve() {
             for (auto [unknown, c] : second.terms) coefficients[unknown] -= constraint.multiplier() * c;
         }
         if (system.add(std::move(coefficients), constant) == LinearSystem::Outcome::Conflicting) {
-            report.add(error(LayoutProblem::Unsatisfiable, equation.first.view, constraint.firstAttribute(), &constraint));
+            report.add(
+                error(LayoutProblem::Unsatisfiable, equation.first.view, constraint.firstAttribute(), &constraint));
             return report;
         }
     }
@@ -271,7 +272,9 @@ std::string LayoutError::message() const {
     switch (problem) {
     case LayoutProblem::Unsatisfiable: text += ": \"" + constraint + "\" contradicts the constraints before it"; break;
     case LayoutProblem::Ambiguous: text += ": the constraints leave it free"; break;
-    case LayoutProblem::Unsupported: text += ": \"" + constraint + "\" is not an equality between two attributes"; break;
+    case LayoutProblem::Unsupported:
+        text += ": \"" + constraint + "\" is not an equality between two attributes";
+        break;
     case LayoutProblem::ForeignItem:
         text += ": \"" + constraint + "\" names a view that is neither its holder nor one of the holder's subviews";
         break;
@@ -309,8 +312,7 @@ std::string layoutViewName(const UIView& view, const UIView& holder) {
     auto found = std::find_if(siblings.begin(), siblings.end(), [&](const auto& s) { return s.get() == &view; });
     if (found != siblings.end())
         name += " (subview " + std::to_string(found - siblings.begin()) + " of " + holder.isa()->name() + ")";
-    else
-        name += " (outside " + holder.isa()->name() + ")";
+    else name += " (outside " + holder.isa()->name() + ")";
     return name;
 }
 

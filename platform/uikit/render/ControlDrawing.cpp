@@ -31,7 +31,8 @@ cairo_surface_t* cachedSurfaceFor(const UIImage& image) {
     if (found != converted.end() && !found->second.pixels.expired() &&
         found->second.orientation == image.imageOrientation())
         return found->second.surface.get();
-    if (converted.size() >= 64) std::erase_if(converted, [](const auto& entry) { return entry.second.pixels.expired(); });
+    if (converted.size() >= 64)
+        std::erase_if(converted, [](const auto& entry) { return entry.second.pixels.expired(); });
     SurfacePtr surface = surfaceForImage(image);
     if (!surface) return nullptr;
     auto& entry = converted[key];
@@ -148,7 +149,8 @@ void drawSwitch(cairo_t* cr, const UISwitch& control) {
     // The track: filled with the on-tint colour when on, an outlined white otherwise.
     roundedRectangle(cr, 0.75, 0.75, width - 1.5, height - 1.5, height / 2);
     if (control.isOn()) {
-        UIColorRef onTint = control.onTintColor() ? control.onTintColor() : UIColor::colorWithRed(0.298, 0.851, 0.392, 1);
+        UIColorRef onTint = control.onTintColor() ? control.onTintColor()
+                                                  : UIColor::colorWithRed(0.298, 0.851, 0.392, 1);
         setSourceColor(cr, *onTint);
         cairo_fill_preserve(cr);
     } else {
@@ -156,8 +158,7 @@ void drawSwitch(cairo_t* cr, const UISwitch& control) {
         cairo_fill_preserve(cr);
     }
     cairo_set_line_width(cr, 1.5);
-    if (control.isOn())
-        cairo_new_path(cr);
+    if (control.isOn()) cairo_new_path(cr);
     else {
         cairo_set_source_rgb(cr, 0.898, 0.898, 0.898);
         cairo_stroke(cr);

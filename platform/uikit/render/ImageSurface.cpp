@@ -8,8 +8,7 @@
 namespace uikit::render {
 
 SurfacePtr surfaceForImage(const UIImage& image) {
-    imageio::CGImageRef upright =
-        imageio::drawnUpright(image.CGImage(), exifOrientationFor(image.imageOrientation()));
+    imageio::CGImageRef upright = imageio::drawnUpright(image.CGImage(), exifOrientationFor(image.imageOrientation()));
     if (!upright || upright->width == 0 || upright->height == 0) return nullptr;
     const imageio::CGImage& bitmap = *upright;
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(bitmap.width),
@@ -25,11 +24,27 @@ SurfacePtr surfaceForImage(const UIImage& image) {
         for (std::uint32_t x = 0; x < bitmap.width; ++x, in += channels) {
             std::uint32_t r, g, b, a;
             switch (bitmap.format) {
-            case imageio::PixelFormat::Gray8: r = g = b = in[0]; a = 255; break;
-            case imageio::PixelFormat::GrayAlpha8: r = g = b = in[0]; a = in[1]; break;
-            case imageio::PixelFormat::RGB8: r = in[0]; g = in[1]; b = in[2]; a = 255; break;
+            case imageio::PixelFormat::Gray8:
+                r = g = b = in[0];
+                a = 255;
+                break;
+            case imageio::PixelFormat::GrayAlpha8:
+                r = g = b = in[0];
+                a = in[1];
+                break;
+            case imageio::PixelFormat::RGB8:
+                r = in[0];
+                g = in[1];
+                b = in[2];
+                a = 255;
+                break;
             case imageio::PixelFormat::RGBA8:
-            default: r = in[0]; g = in[1]; b = in[2]; a = in[3]; break;
+            default:
+                r = in[0];
+                g = in[1];
+                b = in[2];
+                a = in[3];
+                break;
             }
             // Premultiplied, rounded to nearest.
             r = (r * a + 127) / 255;
@@ -49,7 +64,9 @@ imageio::CGImageRef bitmapFromSurface(cairo_surface_t* surface) {
     int stride = cairo_image_surface_get_stride(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     if (!data || width <= 0 || height <= 0) return nullptr;
-    auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride); };
+    auto row = [&](int y) {
+        return reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    };
     bool opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24;
     if (!opaque) {
         opaque = true;

@@ -23,8 +23,8 @@ foundation::ErrorOr<std::vector<std::uint8_t>> encodePng(cairo_surface_t* surfac
 foundation::ErrorOr<void> writePng(cairo_surface_t* surface, const std::filesystem::path& file) {
     auto bytes = TRY(encodePng(surface));
     // A failure keeps its cause (a full disk, a refused folder).
-    return foundation::writeFileAtomically(
-        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return foundation::writeFileAtomically(file,
+                                           std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace uikit::render

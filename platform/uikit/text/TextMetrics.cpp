@@ -27,7 +27,9 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) { return a.size() == b.size() && startsWithIgnoringCase(a, b); }
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+}
 
 struct StyleWord {
     std::string_view word;
@@ -174,8 +176,11 @@ std::string resolvedFaceName(const UIFont& font) {
     GObjectPtr<PangoFont> loaded(pango_context_load_font(context, description.get()));
     if (!loaded) return "(no face)";
     FontDescriptionPtr described(pango_font_describe(loaded.get()));
-    std::string name = pango_font_description_get_family(described.get()) ? pango_font_description_get_family(described.get()) : "?";
-    if (PangoFontFace* face = pango_font_get_face(loaded.get())) name += std::string(" ") + pango_font_face_get_face_name(face);
+    std::string name = pango_font_description_get_family(described.get())
+                           ? pango_font_description_get_family(described.get())
+                           : "?";
+    if (PangoFontFace* face = pango_font_get_face(loaded.get()))
+        name += std::string(" ") + pango_font_face_get_face_name(face);
     return name;
 }
 

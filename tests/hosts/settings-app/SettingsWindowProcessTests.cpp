@@ -30,7 +30,8 @@ std::optional<std::pair<int, int>> rowCentre(const std::string& dump, const std:
     while (std::getline(lines, line)) {
         double x, y, w, h;
         auto at = line.find("frame=(");
-        if (at != std::string::npos && std::sscanf(line.c_str() + at, "frame=(%lf %lf; %lf x %lf)", &x, &y, &w, &h) == 4) {
+        if (at != std::string::npos &&
+            std::sscanf(line.c_str() + at, "frame=(%lf %lf; %lf x %lf)", &x, &y, &w, &h) == 4) {
             if (line.find("\"table\"") != std::string::npos) tableY = y;
             if (line.find("PSTableCell") != std::string::npos) cellY = y, cellHeight = h;
         }
@@ -105,13 +106,15 @@ TEST_F(SettingsWindowTest, ClicksAndTypingChangeTheSettingsAndTheWindowFollowsOt
     ASSERT_TRUE(enabled && albumName && more && choice) << root.output << configuration.output;
 
     // Xvfb picks a free display and says which on the descriptor it is given.
-    testsupport::ChildProcess xvfb("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "800x1000x24", "-nolisten", "tcp"});
+    testsupport::ChildProcess xvfb("/usr/bin/Xvfb",
+                                   {"-displayfd", "1", "-screen", "0", "800x1000x24", "-nolisten", "tcp"});
     auto displayNumber = xvfb.readLine();
     ASSERT_TRUE(displayNumber) << "Xvfb did not start";
     std::string display = ":" + *displayNumber;
     fs::path shot = foundation::deviceRoot() / "window.png";
     prefstest::PostCounter posts("com.veltrona.snapfold/settingschanged");
-    testsupport::ChildProcess window(host(), {"window", "--screenshot-on-signal", shot.string()}, {"DISPLAY=" + display});
+    testsupport::ChildProcess window(host(), {"window", "--screenshot-on-signal", shot.string()},
+                                     {"DISPLAY=" + display});
     ASSERT_TRUE(window.started());
     std::string ready = awaitLine(window, "ready: window ");
     unsigned long xid = 0;

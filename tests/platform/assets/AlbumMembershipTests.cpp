@@ -39,9 +39,8 @@ TEST_F(AlbumMembershipTest, AssetsKeepTheOrderInWhichTheyWereAdded) {
                 ElementsAre(urls[2]->absoluteString(), urls[0]->absoluteString(), urls[1]->absoluteString()));
     EXPECT_EQ(album->numberOfAssets(), 3);
     // Another object for the same album, read afresh, sees the same order.
-    EXPECT_THAT(assetURLsIn(groupNamed(*library, "WhatsApp")), ElementsAre(urls[2]->absoluteString(),
-                                                                           urls[0]->absoluteString(),
-                                                                           urls[1]->absoluteString()));
+    EXPECT_THAT(assetURLsIn(groupNamed(*library, "WhatsApp")),
+                ElementsAre(urls[2]->absoluteString(), urls[0]->absoluteString(), urls[1]->absoluteString()));
 }
 
 TEST_F(AlbumMembershipTest, AddingAnAssetAgainAnswersTrueAndKeepsOneEntry) {

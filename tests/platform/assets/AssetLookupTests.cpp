@@ -56,7 +56,8 @@ TEST_F(AssetLookupTest, AbsentURLAnswersNoAsset) {
 TEST_F(AssetLookupTest, MalformedOrForgedURLsAnswerNoAsset) {
     const std::string good = url->absoluteString();
     // Well formed, but the id belongs to a PNG asset.
-    auto otherType = lookUp(*library, foundation::NSURL::URLWithString("assets-library://asset/asset.JPG?id=" + id + "&ext=JPG"));
+    auto otherType = lookUp(*library,
+                            foundation::NSURL::URLWithString("assets-library://asset/asset.JPG?id=" + id + "&ext=JPG"));
     EXPECT_TRUE(otherType.resultBlockCalled);
     EXPECT_FALSE(otherType.asset);
 
@@ -123,7 +124,8 @@ TEST(AssetURLTest, NewIdsAreDistinctUppercaseVersion4UUIDs) {
     std::set<std::string> seen;
     for (int i = 0; i < 1000; ++i) {
         std::string uuid = makeUUID();
-        EXPECT_THAT(uuid, ::testing::MatchesRegex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"));
+        EXPECT_THAT(uuid,
+                    ::testing::MatchesRegex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"));
         seen.insert(uuid);
     }
     EXPECT_EQ(seen.size(), 1000u);

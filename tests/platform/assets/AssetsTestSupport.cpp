@@ -146,8 +146,13 @@ ALAssetsGroupRef groupNamed(ALAssetsLibrary& library, const std::string& name) {
 LookupResult lookUp(ALAssetsLibrary& library, foundation::NSURLRef url) {
     std::promise<LookupResult> found;
     library.assetForURL(
-        std::move(url), [&found](assets::ALAssetRef asset) { found.set_value({asset, nullptr, true}); },
-        [&found](foundation::NSErrorRef error) { found.set_value({nullptr, error, false}); });
+        std::move(url),
+        [&found](assets::ALAssetRef asset) {
+            found.set_value({asset, nullptr, true});
+        },
+        [&found](foundation::NSErrorRef error) {
+            found.set_value({nullptr, error, false});
+        });
     return found.get_future().get();
 }
 
@@ -158,8 +163,13 @@ assets::ALAssetRef assetFor(ALAssetsLibrary& library, const foundation::NSURLRef
 CreationResult createAlbum(ALAssetsLibrary& library, const std::string& name) {
     std::promise<CreationResult> created;
     library.addAssetsGroupAlbumWithName(
-        name, [&created](ALAssetsGroupRef group) { created.set_value({group, nullptr, true}); },
-        [&created](foundation::NSErrorRef error) { created.set_value({nullptr, error, false}); });
+        name,
+        [&created](ALAssetsGroupRef group) {
+            created.set_value({group, nullptr, true});
+        },
+        [&created](foundation::NSErrorRef error) {
+            created.set_value({nullptr, error, false});
+        });
     return created.get_future().get();
 }
 

@@ -56,7 +56,7 @@ struct Enumeration {
     std::vector<assets::ALAssetsGroupRef> groups;  // the calls with a group, in order
     int finalCalls = 0;                            // calls with no group
     bool lastCallHadNoGroup = false;
-    foundation::NSErrorRef error;                  // from the failure block
+    foundation::NSErrorRef error;  // from the failure block
 };
 // Enumerates and waits for the final call (or the failure block). With
 // `stopAt`, sets the stop flag on the call for the group at that index.

@@ -34,8 +34,8 @@ protected:
         std::vector<std::string> arguments{testsupport::processDeviceRoot().string(), std::to_string(count)};
         if (!pauseAt.empty()) arguments.insert(arguments.end(), {"--pause-at", pauseAt});
         auto child = std::make_unique<testsupport::ChildProcess>(
-            testsupport::buildDirectory() / "bin/snapfold_assets_writer_child", arguments,
-            std::vector<std::string>{}, testsupport::ChildProcess::Input::Pipe);
+            testsupport::buildDirectory() / "bin/snapfold_assets_writer_child", arguments, std::vector<std::string>{},
+            testsupport::ChildProcess::Input::Pipe);
         EXPECT_TRUE(child->started());
         return child;
     }

@@ -47,7 +47,8 @@ TEST_F(GroupEnumerationTest, AllMaskDeliversEveryKindInCreationOrder) {
     EXPECT_THAT(namesOf(seen.groups),
                 ElementsAre("Camera Roll", "Holidays", "Last Weekend", "Anna", "My Photo Stream", "WhatsApp"));
     std::vector<std::int64_t> types;
-    for (const auto& group : seen.groups) types.push_back(*group->valueForProperty(ALAssetsGroupPropertyType)->integer());
+    for (const auto& group : seen.groups)
+        types.push_back(*group->valueForProperty(ALAssetsGroupPropertyType)->integer());
     EXPECT_THAT(types, ElementsAre(16, 2, 4, 8, 32, 2));
 }
 
@@ -81,7 +82,8 @@ TEST_F(GroupEnumerationTest, StopEndsTheEnumerationAndTheFinalCallStillComesOnce
 }
 
 TEST_F(GroupEnumerationTest, CallsOfOneEnumerationComeOneAtATimeAndDoNotInterleave) {
-    for (int i = 0; i < 20; ++i) ASSERT_TRUE(library->store()->createGroup("Album " + std::to_string(i), ALAssetsGroupAlbum).ok());
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(library->store()->createGroup("Album " + std::to_string(i), ALAssetsGroupAlbum).ok());
     std::atomic<int> inside{0};
     std::atomic<bool> overlapped{false};
     std::mutex mutex;
@@ -126,8 +128,10 @@ TEST_F(GroupEnumerationTest, GroupsDescribeThemselves) {
 
     auto id = album->valueForProperty(ALAssetsGroupPropertyPersistentID);
     ASSERT_TRUE(id && id->string());
-    EXPECT_THAT(*id->string(), ::testing::MatchesRegex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"));
-    EXPECT_EQ(*album->valueForProperty(ALAssetsGroupPropertyURL)->string(), "assets-library://group/?id=" + *id->string());
+    EXPECT_THAT(*id->string(),
+                ::testing::MatchesRegex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"));
+    EXPECT_EQ(*album->valueForProperty(ALAssetsGroupPropertyURL)->string(),
+              "assets-library://group/?id=" + *id->string());
     EXPECT_EQ(*created->valueForProperty(ALAssetsGroupPropertyPersistentID)->string(), *id->string());
     EXPECT_FALSE(album->valueForProperty("ALAssetsGroupPropertyUnknown"));
 

@@ -22,7 +22,7 @@ class IndexRecoveryTest : public LibraryTest {
 protected:
     static fs::path indexFile() { return foundation::hostPath(kDatabaseDevicePath); }
     static std::unique_ptr<testsupport::ChildProcess> start(const std::string& program,
-                                                           std::vector<std::string> arguments) {
+                                                            std::vector<std::string> arguments) {
         return std::make_unique<testsupport::ChildProcess>(testsupport::buildDirectory() / "bin" / program,
                                                            std::move(arguments));
     }
@@ -38,7 +38,8 @@ protected:
         if (!cameraRoll.ok() || cameraRoll->empty()) return files;
         auto assets = store->assetsInGroup(cameraRoll->front().id);
         EXPECT_TRUE(assets.ok());
-        for (const auto& asset : assets.ok() ? assets.value() : std::vector<AssetRecord>()) files.push_back(asset.devicePath);
+        for (const auto& asset : assets.ok() ? assets.value() : std::vector<AssetRecord>())
+            files.push_back(asset.devicePath);
         std::sort(files.begin(), files.end());
         return files;
     }

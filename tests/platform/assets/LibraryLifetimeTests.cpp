@@ -33,8 +33,13 @@ TEST_F(LibraryLifetimeTest, EnumerationAndLookupDoNotHoldTheLibrary) {
     std::promise<void> enumerated;
     std::promise<ALAssetRef> found;
     library->enumerateGroupsWithTypes(
-        ALAssetsGroupAll, [&](ALAssetsGroupRef group, bool*) { if (!group) enumerated.set_value(); }, nullptr);
-    library->assetForURL(url, [&](ALAssetRef asset) { found.set_value(asset); }, nullptr);
+        ALAssetsGroupAll,
+        [&](ALAssetsGroupRef group, bool*) {
+            if (!group) enumerated.set_value();
+        },
+        nullptr);
+    library->assetForURL(
+        url, [&](ALAssetRef asset) { found.set_value(asset); }, nullptr);
     library.reset();
     EXPECT_TRUE(weakLibrary.expired());
     enumerated.get_future().get();
@@ -58,11 +63,12 @@ TEST_F(LibraryLifetimeTest, WithTheSeamAlbumCreationLetsItsLibraryGo) {
     AssetsLibraryTestSeam::setDeliveryHeldForTesting(true);
     std::weak_ptr<ALAssetsLibrary> weakLibrary = library;
     std::promise<std::pair<bool, bool>> inBlock;  // library alive, group delivered
-    library->addAssetsGroupAlbumWithName("WhatsApp",
-                                         [&, weakLibrary](ALAssetsGroupRef group) {
-                                             inBlock.set_value({weakLibrary.lock() != nullptr, group != nullptr});
-                                         },
-                                         nullptr);
+    library->addAssetsGroupAlbumWithName(
+        "WhatsApp",
+        [&, weakLibrary](ALAssetsGroupRef group) {
+            inBlock.set_value({weakLibrary.lock() != nullptr, group != nullptr});
+        },
+        nullptr);
     library.reset();
     EXPECT_TRUE(weakLibrary.expired());
     AssetsLibraryTestSeam::setDeliveryHeldForTesting(false);

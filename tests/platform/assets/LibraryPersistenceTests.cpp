@@ -45,9 +45,9 @@ TEST_F(LibraryPersistenceTest, AnotherProcessSeesAlbumsAndAssetsWrittenHere) {
 
     auto groups = tool({"groups"});
     ASSERT_EQ(groups.exitCode, 0) << groups.errors;
-    EXPECT_THAT(lines(groups.output), ElementsAre(::testing::StartsWith("KIND"),
-                                                  ::testing::MatchesRegex("saved-photos +1  Camera Roll"),
-                                                  ::testing::MatchesRegex("album +1  WhatsApp")));
+    EXPECT_THAT(lines(groups.output),
+                ElementsAre(::testing::StartsWith("KIND"), ::testing::MatchesRegex("saved-photos +1  Camera Roll"),
+                            ::testing::MatchesRegex("album +1  WhatsApp")));
 }
 
 TEST_F(LibraryPersistenceTest, AnotherProcessShowsAnAssetsFileAndMetadata) {

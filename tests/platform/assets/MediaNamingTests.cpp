@@ -37,7 +37,8 @@ TEST(MediaNamingTest, NoTwoNumbersShareAPath) {
 }
 
 TEST(MediaNamingTest, OnlyTheLibrarysOwnNamesCountAsMedia) {
-    for (const char* name : {"IMG_0001.PNG", "IMG_9999.WEBP", "IMG_0420.MOV"}) EXPECT_TRUE(isMediaFileName(name)) << name;
+    for (const char* name : {"IMG_0001.PNG", "IMG_9999.WEBP", "IMG_0420.MOV"})
+        EXPECT_TRUE(isMediaFileName(name)) << name;
     for (const char* name : {"IMG_001.PNG", "IMG_00001.PNG", "img_0001.png", "IMG_0001", "IMG_0001.", "IMG_0001.P/G",
                              "notes.txt", "IMG_ABCD.PNG", ".IMG_0001.PNG"})
         EXPECT_FALSE(isMediaFileName(name)) << name;
@@ -66,7 +67,7 @@ TEST(VideoFormatTest, MoviesAreToldByTheirFirstBox) {
     EXPECT_EQ(sniffVideoFormat(box("moov", "mvhd")), VideoFormat::MOV);
     EXPECT_FALSE(sniffVideoFormat(box("ftyp", "isom", 4)));  // a box shorter than its own header
     EXPECT_FALSE(sniffVideoFormat(box("IHDR", "abcd")));
-    EXPECT_FALSE(sniffVideoFormat(box("ftyp", "qt")));      // too short to tell
+    EXPECT_FALSE(sniffVideoFormat(box("ftyp", "qt")));  // too short to tell
     std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR";
     EXPECT_FALSE(sniffVideoFormat(std::vector<std::uint8_t>(png.begin(), png.end())));
     EXPECT_STREQ(videoExtension(VideoFormat::MOV), "MOV");

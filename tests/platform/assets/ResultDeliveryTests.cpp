@@ -65,19 +65,24 @@ TEST_F(ResultDeliveryTest, EveryOperationDeliversLaterOnTheDeliveryQueue) {
                                                 [onBlock](auto, auto) { onBlock(); });
     });
     expectDeliveredLater("enumeration", [lib](auto onBlock) {
-        lib->enumerateGroupsWithTypes(ALAssetsGroupAll, [onBlock](auto, bool*) { onBlock(); }, nullptr);
+        lib->enumerateGroupsWithTypes(
+            ALAssetsGroupAll, [onBlock](auto, bool*) { onBlock(); }, nullptr);
     });
     expectDeliveredLater("asset lookup", [lib, url](auto onBlock) {
-        lib->assetForURL(url, [onBlock](auto) { onBlock(); }, nullptr);
+        lib->assetForURL(
+            url, [onBlock](auto) { onBlock(); }, nullptr);
     });
     expectDeliveredLater("unknown asset lookup", [lib](auto onBlock) {
-        lib->assetForURL(foundation::NSURL::URLWithString("nonsense"), [onBlock](auto) { onBlock(); }, nullptr);
+        lib->assetForURL(
+            foundation::NSURL::URLWithString("nonsense"), [onBlock](auto) { onBlock(); }, nullptr);
     });
     expectDeliveredLater("album creation", [lib](auto onBlock) {
-        lib->addAssetsGroupAlbumWithName("WhatsApp", [onBlock](auto) { onBlock(); }, nullptr);
+        lib->addAssetsGroupAlbumWithName(
+            "WhatsApp", [onBlock](auto) { onBlock(); }, nullptr);
     });
     expectDeliveredLater("album creation with a taken name", [lib](auto onBlock) {
-        lib->addAssetsGroupAlbumWithName("WhatsApp", [onBlock](auto) { onBlock(); }, nullptr);
+        lib->addAssetsGroupAlbumWithName(
+            "WhatsApp", [onBlock](auto) { onBlock(); }, nullptr);
     });
 }
 
@@ -87,9 +92,8 @@ TEST_F(ResultDeliveryTest, FailureBlocksAreDeliveredLaterToo) {
     expectDeliveredLater("refused enumeration", [lib](auto onBlock) {
         lib->enumerateGroupsWithTypes(ALAssetsGroupAll, nullptr, [onBlock](auto) { onBlock(); });
     });
-    expectDeliveredLater("refused lookup", [lib](auto onBlock) {
-        lib->assetForURL(nullptr, nullptr, [onBlock](auto) { onBlock(); });
-    });
+    expectDeliveredLater("refused lookup",
+                         [lib](auto onBlock) { lib->assetForURL(nullptr, nullptr, [onBlock](auto) { onBlock(); }); });
     expectDeliveredLater("refused creation", [lib](auto onBlock) {
         lib->addAssetsGroupAlbumWithName("WhatsApp", nullptr, [onBlock](auto) { onBlock(); });
     });
@@ -99,7 +103,8 @@ TEST_F(ResultDeliveryTest, HeldDeliveryWaitsUntilReleasedWhileTheWorkIsDone) {
     AssetsLibraryTestSeam::setDeliveryHeldForTesting(true);
     std::atomic<int> delivered{0};
     library->writeImageDataToSavedPhotosAlbum(pngData(), std::nullopt, [&](auto, auto) { ++delivered; });
-    library->addAssetsGroupAlbumWithName("WhatsApp", [&](auto) { ++delivered; }, nullptr);
+    library->addAssetsGroupAlbumWithName(
+        "WhatsApp", [&](auto) { ++delivered; }, nullptr);
     AssetsLibraryTestSeam::drainForTesting();
     foundation::mainQueue().drain();
     EXPECT_EQ(delivered, 0);

@@ -45,8 +45,9 @@ TEST_F(SavedPhotosWriteTest, PngDataBecomesAPngAssetOfTheSavedPhotosGroup) {
     auto written = writeImage(*library, data);
     ASSERT_FALSE(written.error) << written.error->description();
     ASSERT_TRUE(written.url);
-    EXPECT_THAT(written.url->absoluteString(),
-                MatchesRegex("assets-library://asset/asset\\.PNG\\?id=[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}&ext=PNG"));
+    EXPECT_THAT(
+        written.url->absoluteString(),
+        MatchesRegex("assets-library://asset/asset\\.PNG\\?id=[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}&ext=PNG"));
     EXPECT_THAT(assetURLsIn(groupNamed(*library, "Camera Roll")), ElementsAre(written.url->absoluteString()));
     EXPECT_THAT(mediaFilesOnDisk(), ElementsAre("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG"));
     EXPECT_EQ(fileBytes("/var/mobile/Media/DCIM/100APPLE/IMG_0001.PNG"), *data);
@@ -93,7 +94,8 @@ TEST_F(SavedPhotosWriteTest, MetadataOrientationIsStoredInTheAssetsNumbering) {
     // EXIF numbering -> ALAssetOrientation (Up 0, Down 1, Left 2, Right 3, then mirrored 4 to 7).
     const std::vector<std::pair<int, int>> expected = {{1, 0}, {2, 4}, {3, 1}, {4, 5}, {5, 6}, {6, 3}, {7, 7}, {8, 2}};
     for (auto [exif, asset] : expected)
-        EXPECT_EQ(orientationOf(writeImage(*library, pngData(), foundation::NSDictionary{{"Orientation", exif}})), asset)
+        EXPECT_EQ(orientationOf(writeImage(*library, pngData(), foundation::NSDictionary{{"Orientation", exif}})),
+                  asset)
             << "EXIF " << exif;
 }
 

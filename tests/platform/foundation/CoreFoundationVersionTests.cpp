@@ -51,7 +51,9 @@ protected:
         std::filesystem::remove(systemVersionFile());
     }
     void TearDown() override { std::filesystem::remove(systemVersionFile()); }
-    static std::filesystem::path systemVersionFile() { return foundation::hostPath(foundation::kSystemVersionPlistPath); }
+    static std::filesystem::path systemVersionFile() {
+        return foundation::hostPath(foundation::kSystemVersionPlistPath);
+    }
     static void writeSystemVersion(foundation::PlistValue productVersion) {
         ASSERT_TRUE(foundation::writePropertyListAtomically(
                         systemVersionFile(),

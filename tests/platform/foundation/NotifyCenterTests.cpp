@@ -116,7 +116,8 @@ public:
     ~LogLines() { foundation::setLogSinkForTesting(nullptr); }
     std::size_t countContaining(const std::string& text) {
         std::lock_guard lock(mutex_);
-        return std::count_if(lines_.begin(), lines_.end(), [&](const auto& line) { return line.find(text) != line.npos; });
+        return std::count_if(lines_.begin(), lines_.end(),
+                             [&](const auto& line) { return line.find(text) != line.npos; });
     }
 
 private:
@@ -147,8 +148,8 @@ TEST_F(NotifyCenterTest, StrayFilesAndLongNamesNeverStopDelivery) {
     ASSERT_TRUE(received.waitFor(3));
     {
         std::lock_guard lock(received.mutex);
-        EXPECT_EQ(received.names, (std::vector<std::string>{"test.notify/after-strays", "test.notify/after-strays",
-                                                            longName}));
+        EXPECT_EQ(received.names,
+                  (std::vector<std::string>{"test.notify/after-strays", "test.notify/after-strays", longName}));
     }
     EXPECT_EQ(log.countContaining("cannot post \"" + tooLong + "\""), 1u);
     for (const std::string& stray : strays) {

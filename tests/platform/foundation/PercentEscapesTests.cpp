@@ -74,9 +74,9 @@ std::string escape(std::string_view text, std::string_view leave, std::string_vi
 
 TEST(PercentEscapesTest, EachOfTheNineteenListedCharactersIsEscaped) {
     const std::vector<std::pair<char, std::string>> expected{
-        {':', "%3A"}, {'/', "%2F"}, {'=', "%3D"}, {',', "%2C"}, {'!', "%21"}, {'$', "%24"}, {'&', "%26"},
+        {':', "%3A"}, {'/', "%2F"},  {'=', "%3D"}, {',', "%2C"}, {'!', "%21"}, {'$', "%24"}, {'&', "%26"},
         {' ', "%20"}, {'\'', "%27"}, {'(', "%28"}, {')', "%29"}, {'*', "%2A"}, {'+', "%2B"}, {';', "%3B"},
-        {'[', "%5B"}, {']', "%5D"}, {'@', "%40"}, {'#', "%23"}, {'?', "%3F"}};
+        {'[', "%5B"}, {']', "%5D"},  {'@', "%40"}, {'#', "%23"}, {'?', "%3F"}};
     ASSERT_EQ(std::string_view(kCellEscapes).size(), expected.size());
     for (const auto& [c, triple] : expected) {
         EXPECT_EQ(escape(std::string(1, c), std::nullopt, kCellEscapes), triple) << c;
@@ -92,11 +92,20 @@ TEST(PercentEscapesTest, CharactersThatMayNeverStandInAURLAreAlwaysEscaped) {
         std::snprintf(triple, sizeof triple, "%%%02X", c);
         EXPECT_EQ(escape(std::string(1, static_cast<char>(c))), triple) << c;
     }
-    for (auto [c, triple] : std::vector<std::pair<char, const char*>>{{'"', "%22"}, {'#', "%23"}, {'%', "%25"},
-                                                                       {'<', "%3C"}, {'>', "%3E"}, {'[', "%5B"},
-                                                                       {'\\', "%5C"}, {']', "%5D"}, {'^', "%5E"},
-                                                                       {'`', "%60"}, {'{', "%7B"}, {'|', "%7C"},
-                                                                       {'}', "%7D"}, {'\x7F', "%7F"}}) {
+    for (auto [c, triple] : std::vector<std::pair<char, const char*>>{{'"', "%22"},
+                                                                      {'#', "%23"},
+                                                                      {'%', "%25"},
+                                                                      {'<', "%3C"},
+                                                                      {'>', "%3E"},
+                                                                      {'[', "%5B"},
+                                                                      {'\\', "%5C"},
+                                                                      {']', "%5D"},
+                                                                      {'^', "%5E"},
+                                                                      {'`', "%60"},
+                                                                      {'{', "%7B"},
+                                                                      {'|', "%7C"},
+                                                                      {'}', "%7D"},
+                                                                      {'\x7F', "%7F"}}) {
         EXPECT_EQ(escape(std::string(1, c)), triple) << c;
         EXPECT_EQ(escape(std::string(1, c), std::nullopt, kCellEscapes), triple) << c;
     }
@@ -104,9 +113,9 @@ TEST(PercentEscapesTest, CharactersThatMayNeverStandInAURLAreAlwaysEscaped) {
 }
 
 TEST(PercentEscapesTest, MultiByteCharactersBecomeOneTriplePerUtf8Byte) {
-    EXPECT_EQ(escape("\xC3\xA9"), "%C3%A9");                  // é, two bytes
-    EXPECT_EQ(escape("\xE2\x82\xAC"), "%E2%82%AC");           // the euro sign, three bytes
-    EXPECT_EQ(escape("\xF0\x9F\x98\x80"), "%F0%9F%98%80");    // an emoji: a surrogate pair, four bytes
+    EXPECT_EQ(escape("\xC3\xA9"), "%C3%A9");                // é, two bytes
+    EXPECT_EQ(escape("\xE2\x82\xAC"), "%E2%82%AC");         // the euro sign, three bytes
+    EXPECT_EQ(escape("\xF0\x9F\x98\x80"), "%F0%9F%98%80");  // an emoji: a surrogate pair, four bytes
     EXPECT_EQ(escape("Jos\xC3\xA9_1", std::nullopt, kCellEscapes), "Jos%C3%A9_1");
 }
 
@@ -117,7 +126,8 @@ TEST(PercentEscapesTest, ThePercentSignIsEscapedSoEscapedTextIsEscapedAgain) {
 }
 
 TEST(PercentEscapesTest, APlainNameComesBackUnchanged) {
-    for (const char* name : {"Veltrona", "user_42", "A-b.c~d", ""}) EXPECT_EQ(escape(name, std::nullopt, kCellEscapes), name);
+    for (const char* name : {"Veltrona", "user_42", "A-b.c~d", ""})
+        EXPECT_EQ(escape(name, std::nullopt, kCellEscapes), name);
 }
 
 TEST(PercentEscapesTest, TheLeaveSetSparesOnlyIllegalCharactersAndTheEscapeSetCatchesOnlyLegalOnes) {
@@ -153,9 +163,34 @@ TEST(PercentEscapesTest, AgreesWithTheSecondImplementationOnEveryAsciiCharacterA
     }
     // Random names drawn from ASCII, Latin, CJK and emoji, with random sets.
     std::mt19937 random(20150401);
-    const std::vector<std::string> pool{"a", "Z", "0", "_", "-", ".", "~", " ", "%", "@", "#", "?", "/", ":",
-                                        "&", "+", "\"", "<", "\\", "^", "|", "\x01", "\x7F", "\xC3\xA9",
-                                        "\xC3\x9F", "\xE6\x97\xA5", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+    const std::vector<std::string> pool{"a",
+                                        "Z",
+                                        "0",
+                                        "_",
+                                        "-",
+                                        ".",
+                                        "~",
+                                        " ",
+                                        "%",
+                                        "@",
+                                        "#",
+                                        "?",
+                                        "/",
+                                        ":",
+                                        "&",
+                                        "+",
+                                        "\"",
+                                        "<",
+                                        "\\",
+                                        "^",
+                                        "|",
+                                        "\x01",
+                                        "\x7F",
+                                        "\xC3\xA9",
+                                        "\xC3\x9F",
+                                        "\xE6\x97\xA5",
+                                        "\xE2\x82\xAC",
+                                        "\xF0\x9F\x98\x80",
                                         "\xF0\x9F\x8D\x95"};
     auto pick = [&](int count) {
         std::string text;

@@ -41,13 +41,35 @@ TEST(PropertyListTest, XmlAndBinaryEncodingsRoundTripEveryType) {
 }
 
 TEST(PropertyListTest, BoolValueFollowsThePlatformsRules) {
-    struct Case { PlistValue value; std::optional<bool> expected; };
+    struct Case {
+        PlistValue value;
+        std::optional<bool> expected;
+    };
     const Case cases[] = {
-        {true, true}, {false, false}, {std::int64_t{0}, false}, {std::int64_t{-2}, true}, {0.0, false}, {0.5, true},
-        {"YES", true}, {"yes", true}, {"true", true}, {"T", true}, {"1", true}, {"  +007", true}, {"-0009", true},
-        {"NO", false}, {"false", false}, {"0", false}, {"", false}, {"  ", false}, {"000", false}, {"x1", false},
-        {foundation::PlistDate{1}, std::nullopt}, {PlistValue::Data{1}, std::nullopt},
-        {PlistValue::Array{true}, std::nullopt}, {PlistValue::Dictionary{}, std::nullopt},
+        {true, true},
+        {false, false},
+        {std::int64_t{0}, false},
+        {std::int64_t{-2}, true},
+        {0.0, false},
+        {0.5, true},
+        {"YES", true},
+        {"yes", true},
+        {"true", true},
+        {"T", true},
+        {"1", true},
+        {"  +007", true},
+        {"-0009", true},
+        {"NO", false},
+        {"false", false},
+        {"0", false},
+        {"", false},
+        {"  ", false},
+        {"000", false},
+        {"x1", false},
+        {foundation::PlistDate{1}, std::nullopt},
+        {PlistValue::Data{1}, std::nullopt},
+        {PlistValue::Array{true}, std::nullopt},
+        {PlistValue::Dictionary{}, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(c.value.boolValue(), c.expected) << c.value.description();
 }
@@ -65,8 +87,14 @@ TEST(PropertyListTest, MalformedInputIsRefused) {
     std::string deepXml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
     for (int i = 0; i < 100000; ++i) deepXml += "<array>";
     std::string inputs[] = {
-        "", "   ", "not a property list", xml.substr(0, xml.size() / 2), binary.substr(0, binary.size() - 10),
-        "bplist00", std::string("bplist00") + std::string(64, '\xff'), deepXml,
+        "",
+        "   ",
+        "not a property list",
+        xml.substr(0, xml.size() / 2),
+        binary.substr(0, binary.size() - 10),
+        "bplist00",
+        std::string("bplist00") + std::string(64, '\xff'),
+        deepXml,
     };
     for (const auto& input : inputs) {
         auto started = std::chrono::steady_clock::now();
@@ -94,29 +122,30 @@ TEST(PropertyListTest, ZeroBytesInStringsNeverStopTheProcess) {
     EXPECT_EQ(*terminated->objectForKey("albumName")->string(), "Holiday trip");
 
     // {"k": "\u00e9\0\u00e9"} as UTF-16: offsets table at 0x14, one-byte refs.
-    const std::uint8_t binary[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0',
-                                   0xD1, 0x01, 0x02,              // dictionary of one: key 1, value 2
-                                   0x51, 'k',                     // ASCII "k"
-                                   0x63, 0x00, 0xE9, 0x00, 0x00, 0x00, 0xE9,  // UTF-16 "\u00e9\0\u00e9"
-                                   0x08, 0x0B, 0x0D,              // offsets of the three objects
-                                   0, 0, 0, 0, 0, 0, 1, 1,        // trailer: 1-byte offsets and refs
-                                   0, 0, 0, 0, 0, 0, 0, 3,        // three objects
-                                   0, 0, 0, 0, 0, 0, 0, 0,        // the top object is 0
-                                   0, 0, 0, 0, 0, 0, 0, 0x14};    // the offsets table is at 0x14
-    auto fromBinary = foundation::parsePropertyList(std::string_view(reinterpret_cast<const char*>(binary), sizeof binary));
+    const std::uint8_t binary[] = {'b',  'p',  'l',  'i',  's',  't',  '0',  '0',
+                                   0xD1, 0x01, 0x02,                             // dictionary of one: key 1, value 2
+                                   0x51, 'k',                                    // ASCII "k"
+                                   0x63, 0x00, 0xE9, 0x00, 0x00, 0x00, 0xE9,     // UTF-16 "\u00e9\0\u00e9"
+                                   0x08, 0x0B, 0x0D,                             // offsets of the three objects
+                                   0,    0,    0,    0,    0,    0,    1,    1,  // trailer: 1-byte offsets and refs
+                                   0,    0,    0,    0,    0,    0,    0,    3,  // three objects
+                                   0,    0,    0,    0,    0,    0,    0,    0,  // the top object is 0
+                                   0,    0,    0,    0,    0,    0,    0,    0x14};  // the offsets table is at 0x14
+    auto fromBinary = foundation::parsePropertyList(
+        std::string_view(reinterpret_cast<const char*>(binary), sizeof binary));
     ASSERT_TRUE(fromBinary.ok()) << fromBinary.error().message;
     EXPECT_EQ(*fromBinary->objectForKey("k")->string(), std::string("\xC3\xA9\0\xC3\xA9", 5));
 
     // {"a\0b": "x"}: a key cannot be read whole, so the list is refused.
-    const std::uint8_t zeroInKey[] = {'b', 'p', 'l', 'i', 's', 't', '0', '0',
-                                      0xD1, 0x01, 0x02,        // dictionary of one
-                                      0x53, 'a', 0x00, 'b',    // ASCII "a\0b"
-                                      0x51, 'x',               // ASCII "x"
-                                      0x08, 0x0B, 0x0F,        // offsets, at 0x11
-                                      0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 3,
-                                      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11};
+    const std::uint8_t zeroInKey[] = {'b',  'p',  'l',  'i', 's', 't', '0', '0', 0xD1, 0x01, 0x02,  // dictionary of one
+                                      0x53, 'a',  0x00, 'b',                                        // ASCII "a\0b"
+                                      0x51, 'x',                                                    // ASCII "x"
+                                      0x08, 0x0B, 0x0F,                                             // offsets, at 0x11
+                                      0,    0,    0,    0,   0,   0,   1,   1,   0,    0,    0,    0, 0, 0, 0, 3,
+                                      0,    0,    0,    0,   0,   0,   0,   0,   0,    0,    0,    0, 0, 0, 0, 0x11};
     EXPECT_FALSE(
-        foundation::parsePropertyList(std::string_view(reinterpret_cast<const char*>(zeroInKey), sizeof zeroInKey)).ok());
+        foundation::parsePropertyList(std::string_view(reinterpret_cast<const char*>(zeroInKey), sizeof zeroInKey))
+            .ok());
 }
 
 // A binary list nested deeper than the limit: built by hand, since the writer
@@ -242,8 +271,10 @@ TEST(PropertyListTest, FilesThatAreNoRegularFileAreRefusedWithoutBlocking) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     std::ofstream(large) << std::string(foundation::kMaximumPropertyListBytes + 1, ' ');
     const std::pair<fs::path, foundation::ErrorCode> cases[] = {
-        {fifo, foundation::ErrorCode::Malformed},       {folder, foundation::ErrorCode::Malformed},
-        {"/dev/zero", foundation::ErrorCode::Malformed}, {large, foundation::ErrorCode::TooLarge},
+        {fifo, foundation::ErrorCode::Malformed},
+        {folder, foundation::ErrorCode::Malformed},
+        {"/dev/zero", foundation::ErrorCode::Malformed},
+        {large, foundation::ErrorCode::TooLarge},
         {folder / "missing.plist", foundation::ErrorCode::NotFound}};
     for (const auto& [file, code] : cases) {
         auto read = foundation::readPropertyListFile(file);
@@ -263,9 +294,9 @@ TEST(PropertyListTest, EveryEncodingThePhoneReadsGivesTheSameDictionary) {
     const PlistValue expected(PlistValue::Dictionary{
         {"Filter", PlistValue::Dictionary{{"Bundles", PlistValue::Array{"net.whatsapp.WhatsApp"}}}}});
     const char* devicePath = "/var/mobile/Library/Preferences/encoding-test.plist";
-    for (const char* name : {"filter.xml", "filter-utf16le.xml", "filter-utf16be.xml", "filter.bplist",
-                             "filter-old-style.plist", "filter-old-style-utf16le.plist",
-                             "filter-old-style-utf16be.plist"}) {
+    for (const char* name :
+         {"filter.xml", "filter-utf16le.xml", "filter-utf16be.xml", "filter.bplist", "filter-old-style.plist",
+          "filter-old-style-utf16le.plist", "filter-old-style-utf16be.plist"}) {
         std::ifstream in(fs::path(SNAPFOLD_PROPERTY_LISTS_DIR) / name, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_FALSE(bytes.empty()) << name;

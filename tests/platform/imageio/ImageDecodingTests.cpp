@@ -101,7 +101,8 @@ TEST(JpegDecodingTest, TakesOrientationOneWithoutAValidTag) {
 TEST(JpegDecodingTest, SurvivesAnExifDirectoryPointingOutsideTheSegment) {
     auto payload = sampleimages::exifOrientationPayload(6);
     payload[6 + 4] = 0x7F;  // first directory offset far past the end
-    auto decoded = imageio::decodeImage(withApp1Segment(sampleimages::encodeJpeg(photo(8, 8, PixelFormat::RGB8), 90), payload));
+    auto decoded = imageio::decodeImage(
+        withApp1Segment(sampleimages::encodeJpeg(photo(8, 8, PixelFormat::RGB8), 90), payload));
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->exifOrientation, 1);
 }

@@ -71,7 +71,8 @@ TEST(ImagePropertiesTest, AlphaAndGrayAreReported) {
 
 TEST(ImagePropertiesTest, PhysicalSizeGivesPixelsPerMeterAndDpi) {
     // 2835 pixels per meter is 72 dots per inch; 11811 is 300.
-    auto properties = propertiesOf(writePngWithLibpng(smallPhoto(PixelFormat::RGB8), {.physicalSize = {{2835, 11811, 1}}}));
+    auto properties = propertiesOf(
+        writePngWithLibpng(smallPhoto(PixelFormat::RGB8), {.physicalSize = {{2835, 11811, 1}}}));
     ASSERT_TRUE(properties);
     EXPECT_EQ(integerAt(*properties, "DPIWidth"), 72);
     EXPECT_EQ(integerAt(*properties, "DPIHeight"), 300);

@@ -21,8 +21,8 @@ Bytes textBytes(std::string_view text) { return Bytes(text.begin(), text.end());
 
 Bytes mp4LikeFile() {
     // An ISO media file starts with a "ftyp" box, then (here) an empty "mdat".
-    Bytes bytes{0, 0, 0, 0x18, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 2, 0,
-                'i', 's', 'o', 'm', 'm', 'p', '4', '1', 0, 0, 0, 8, 'm', 'd', 'a', 't'};
+    Bytes bytes{0,   0,   0,   0x18, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0,   0,   2,   0,
+                'i', 's', 'o', 'm',  'm', 'p', '4', '1', 0,   0,   0,   8,   'm', 'd', 'a', 't'};
     return bytes;
 }
 
@@ -68,9 +68,9 @@ TEST(ImageRefusalTest, RefusesCorruptJpegData) {
 
 TEST(ImageRefusalTest, RefusesTruncatedAndCorruptPngs) {
     Bytes png = photoPng();
-    EXPECT_FALSE(imageio::decodeImage(cut(png, png.size() / 2)));  // inside the image data
+    EXPECT_FALSE(imageio::decodeImage(cut(png, png.size() / 2)));   // inside the image data
     EXPECT_FALSE(imageio::decodeImage(cut(png, png.size() - 12)));  // IEND missing
-    EXPECT_FALSE(imageio::decodeImage(cut(png, 8)));               // signature only
+    EXPECT_FALSE(imageio::decodeImage(cut(png, 8)));                // signature only
 
     Bytes damaged = png;
     damaged[damaged.size() / 2] ^= 0x55;  // the IDAT's checksum no longer matches
@@ -80,7 +80,8 @@ TEST(ImageRefusalTest, RefusesTruncatedAndCorruptPngs) {
 TEST(ImageRefusalTest, RefusesTruncatedGifsAndWebPs) {
     std::vector<Rgba> palette{{0, 0, 0}, {255, 255, 255}};
     GifFrame frame{0, 0, 64, 64, Bytes(64 * 64), std::nullopt, false};
-    for (std::size_t i = 0; i < frame.indices.size(); ++i) frame.indices[i] = static_cast<std::uint8_t>((i * 7 / 3) % 2);
+    for (std::size_t i = 0; i < frame.indices.size(); ++i)
+        frame.indices[i] = static_cast<std::uint8_t>((i * 7 / 3) % 2);
     Bytes gif = writeGifWithGiflib(64, 64, palette, {frame});
     EXPECT_FALSE(imageio::decodeImage(cut(gif, gif.size() / 2)));
 
@@ -121,8 +122,9 @@ TEST(ImageRefusalTest, DamagedFilesNeverYieldAnInconsistentBitmap) {
     // Flip bytes all over valid files of every format; whatever the decoders
     // make of it, an answer is a complete bitmap (and the sanitizer builds
     // check that nothing is read or written out of bounds on the way).
-    std::vector<Bytes> originals{photoJpeg(), photoPng(),
-                                 writeWebPWithLibwebp(sampleimages::makePhotoLikeImage(32, 24, PixelFormat::RGBA8, 2), false)};
+    std::vector<Bytes> originals{
+        photoJpeg(), photoPng(),
+        writeWebPWithLibwebp(sampleimages::makePhotoLikeImage(32, 24, PixelFormat::RGBA8, 2), false)};
     std::vector<Rgba> palette{{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     GifFrame frame{0, 0, 16, 16, Bytes(256), 1, true};
     for (std::size_t i = 0; i < frame.indices.size(); ++i) frame.indices[i] = static_cast<std::uint8_t>(i % 4);
@@ -135,7 +137,8 @@ TEST(ImageRefusalTest, DamagedFilesNeverYieldAnInconsistentBitmap) {
             Bytes damaged = original;
             int flips = 1 + static_cast<int>(random.unit() * 8);
             for (int f = 0; f < flips; ++f)
-                damaged[static_cast<std::size_t>(random.unit() * damaged.size())] = static_cast<std::uint8_t>(random.next());
+                damaged[static_cast<std::size_t>(random.unit() * damaged.size())] = static_cast<std::uint8_t>(
+                    random.next());
             auto decoded = imageio::decodeImage(damaged);
             if (!decoded) continue;
             ++decodedCount;

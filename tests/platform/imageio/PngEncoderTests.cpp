@@ -67,9 +67,9 @@ TEST(PngEncoderTest, EveryFilterAndCompressorWritesTheSamePixels) {
     }
     for (const CGImage* source : {&banded, &small})
         for (const imageio::PngEncoderSettings& setting : settings) {
-            SCOPED_TRACE(testing::Message() << source->width << " filter " << int(setting.filter) << " compressor "
-                                            << int(setting.compressor) << " level " << setting.level << " threads "
-                                            << setting.threads);
+            SCOPED_TRACE(testing::Message()
+                         << source->width << " filter " << int(setting.filter) << " compressor "
+                         << int(setting.compressor) << " level " << setting.level << " threads " << setting.threads);
             expectReadsBackExactly(imageio::encodePNG(*source, setting), *source);
         }
 }
@@ -92,7 +92,8 @@ TEST(PngEncoderTest, WritesOnlyTheThreeRequiredChunksWithValidChecksums) {
     std::vector<std::string> chunkTypes;
     std::size_t at = 8;
     while (at + 12 <= bytes.size()) {
-        std::uint32_t length = std::uint32_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+        std::uint32_t length = std::uint32_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 |
+                               bytes[at + 3];
         ASSERT_LE(at + 12 + length, bytes.size());
         chunkTypes.emplace_back(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
         uLong crc = crc32(0, &bytes[at + 4], 4 + length);
@@ -141,11 +142,13 @@ TEST(PngEncoderTest, NeverLargerThanADefaultEncoderForAnyKindOfPicture) {
     CGImage grainy = sampleimages::makePhotoLikeImage(640, 480, PixelFormat::RGB8, 14);
     CGImage smooth = *imageio::decodeImage(sampleimages::encodeJpeg(grainy, 80))->image;
     CGImage camera = *imageio::decodeImage(
-        sampleimages::encodeJpeg(sampleimages::makeCameraPhoto(640, 480, PixelFormat::RGB8), 85))->image;
+                          sampleimages::encodeJpeg(sampleimages::makeCameraPhoto(640, 480, PixelFormat::RGB8), 85))
+                          ->image;
     CGImage withAlpha = sampleimages::makeCameraPhoto(640, 480, PixelFormat::RGBA8);
     CGImage screenshot = screenshotLike(640, 480);
-    for (auto [name, source] : {std::pair{"grainy", &grainy}, std::pair{"smooth", &smooth}, std::pair{"camera", &camera},
-                                std::pair{"alpha", &withAlpha}, std::pair{"screenshot", &screenshot}}) {
+    for (auto [name, source] :
+         {std::pair{"grainy", &grainy}, std::pair{"smooth", &smooth}, std::pair{"camera", &camera},
+          std::pair{"alpha", &withAlpha}, std::pair{"screenshot", &screenshot}}) {
         auto ours = imageio::encodePNG(*source);
         ASSERT_TRUE(ours);
         EXPECT_LE(ours->size(), writePngWithLibpng(*source).size())

@@ -158,7 +158,8 @@ Bytes writePngWithLibpng(const CGImage& image, const PngWriteOptions& options) {
         if (options.transparentColor) {
             const auto& t = *options.transparentColor;
             for (const auto& entry : prepared.palette)
-                prepared.paletteAlpha.push_back(entry.red == t[0] && entry.green == t[1] && entry.blue == t[2] ? 0 : 255);
+                prepared.paletteAlpha.push_back(entry.red == t[0] && entry.green == t[1] && entry.blue == t[2] ? 0
+                                                                                                               : 255);
         }
     } else {
         switch (image.format) {
@@ -274,7 +275,7 @@ Bytes writeWebPWithLibwebp(const CGImage& image, bool lossless, int quality) {
     picture.use_argb = lossless;
     int stride = static_cast<int>(image.rowBytes());
     bool imported = image.format == PixelFormat::RGBA8 ? WebPPictureImportRGBA(&picture, image.pixels.data(), stride)
-                                                        : WebPPictureImportRGB(&picture, image.pixels.data(), stride);
+                                                       : WebPPictureImportRGB(&picture, image.pixels.data(), stride);
     WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
     picture.writer = WebPMemoryWrite;
@@ -388,9 +389,21 @@ void setPixel(CGImage& image, std::uint32_t x, std::uint32_t y, Rgba color) {
     std::uint8_t* p = image.pixels.data() + y * image.rowBytes() + std::size_t{x} * image.channels();
     switch (image.format) {
     case PixelFormat::Gray8: p[0] = color.r; break;
-    case PixelFormat::GrayAlpha8: p[0] = color.r; p[1] = color.a; break;
-    case PixelFormat::RGB8: p[0] = color.r; p[1] = color.g; p[2] = color.b; break;
-    case PixelFormat::RGBA8: p[0] = color.r; p[1] = color.g; p[2] = color.b; p[3] = color.a; break;
+    case PixelFormat::GrayAlpha8:
+        p[0] = color.r;
+        p[1] = color.a;
+        break;
+    case PixelFormat::RGB8:
+        p[0] = color.r;
+        p[1] = color.g;
+        p[2] = color.b;
+        break;
+    case PixelFormat::RGBA8:
+        p[0] = color.r;
+        p[1] = color.g;
+        p[2] = color.b;
+        p[3] = color.a;
+        break;
     }
 }
 

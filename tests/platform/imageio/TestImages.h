@@ -24,14 +24,14 @@ struct Rgba {
 // ---- PNG through libpng ----------------------------------------------------
 
 struct PngWriteOptions {
-    int bitDepth = 8;            // 1, 2, 4 (gray and palette), 8 or 16
+    int bitDepth = 8;  // 1, 2, 4 (gray and palette), 8 or 16
     bool interlaced = false;
-    bool palette = false;        // RGB8 input written as a palette image
+    bool palette = false;                                            // RGB8 input written as a palette image
     std::optional<std::array<std::uint16_t, 3>> transparentColor{};  // tRNS for gray (first value) or RGB
-    std::optional<std::array<std::uint32_t, 3>> physicalSize{};     // pHYs: x, y, unit
-    std::optional<std::uint32_t> gamma{};                          // gAMA, times 100000
-    std::optional<std::array<std::uint32_t, 8>> chromaticities{};   // cHRM, times 100000
-    std::optional<int> srgbIntent{};                               // sRGB
+    std::optional<std::array<std::uint32_t, 3>> physicalSize{};      // pHYs: x, y, unit
+    std::optional<std::uint32_t> gamma{};                            // gAMA, times 100000
+    std::optional<std::array<std::uint32_t, 8>> chromaticities{};    // cHRM, times 100000
+    std::optional<int> srgbIntent{};                                 // sRGB
 };
 
 // Writes the bitmap with libpng. For depths below 8 the gray values are

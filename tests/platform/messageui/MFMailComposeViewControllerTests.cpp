@@ -18,8 +18,12 @@ std::string decodeBase64(std::string_view text) {
     unsigned buffer = 0;
     int bits = 0;
     for (char c : text) {
-        int value = c >= 'A' && c <= 'Z' ? c - 'A' : c >= 'a' && c <= 'z' ? c - 'a' + 26 : c >= '0' && c <= '9' ? c - '0' + 52
-                  : c == '+' ? 62 : c == '/' ? 63 : -1;
+        int value = c >= 'A' && c <= 'Z'   ? c - 'A'
+                    : c >= 'a' && c <= 'z' ? c - 'a' + 26
+                    : c >= '0' && c <= '9' ? c - '0' + 52
+                    : c == '+'             ? 62
+                    : c == '/'             ? 63
+                                           : -1;
         if (value < 0) continue;
         buffer = (buffer << 6) | static_cast<unsigned>(value);
         bits += 6;
@@ -58,7 +62,8 @@ protected:
         auto accounts = foundation::hostPath(messageui::kAccountsPlistPath);
         std::filesystem::create_directories(accounts.parent_path());
         ASSERT_TRUE(foundation::writePropertyListAtomically(accounts,
-                                                            foundation::NSDictionary{{"MailAddress", "me@example.com"}}).ok());
+                                                            foundation::NSDictionary{{"MailAddress", "me@example.com"}})
+                        .ok());
         mail = MFMailComposeViewController::create();
         mail->setSubject("Snapfold Support");
         mail->setToRecipients({"Veltrona <help@example.com>"});
@@ -74,11 +79,13 @@ TEST_F(MFMailComposeViewControllerTest, TheMessageHasTheHeadersBodyAndAttachment
     mail->addAttachmentData(bytes, "application/xml", "SnapfoldPrefs.plist");
     mail->addAttachmentData(nullptr, "text/plain", "ignored.txt");
     std::string message = mail->composeMessage();
-    for (const char* header : {"From: me@example.com\r\n", "To: Veltrona <help@example.com>\r\n",
-                               "Subject: Snapfold Support\r\n", "MIME-Version: 1.0\r\n", "\r\nDate: ", "\r\nMessage-ID: <"})
+    for (const char* header :
+         {"From: me@example.com\r\n", "To: Veltrona <help@example.com>\r\n", "Subject: Snapfold Support\r\n",
+          "MIME-Version: 1.0\r\n", "\r\nDate: ", "\r\nMessage-ID: <"})
         EXPECT_NE(message.find(header), std::string::npos) << header;
     std::string body = partBody(message, "Content-Type: text/plain; charset=utf-8");
-    EXPECT_EQ(body, "\r\n\r\nCurrent Device: X, iOS 8.3 (12F70)") << "two empty lines, then the device line, no line feed after";
+    EXPECT_EQ(body, "\r\n\r\nCurrent Device: X, iOS 8.3 (12F70)")
+        << "two empty lines, then the device line, no line feed after";
     std::string attachment = partBody(message, "Content-Type: application/xml; name=\"SnapfoldPrefs.plist\"");
     EXPECT_EQ(decodeBase64(attachment), std::string(bytes->begin(), bytes->end()));
     EXPECT_NE(message.find("Content-Disposition: attachment; filename=\"SnapfoldPrefs.plist\""), std::string::npos);

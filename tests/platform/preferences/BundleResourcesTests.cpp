@@ -28,14 +28,17 @@ std::string utf16(std::u16string_view text, bool bigEndian, bool mark) {
 }
 
 TEST(StringsTableTest, ReadsTheStringsFormWithCommentsAndEscapes) {
-    auto table = parseStringsTable("/* c */ \"A\" = \"x \\\"q\\\"\\n\"; // line\n\"B\" = \"\\U00e9\";\nC = plain;\n\"D\";");
+    auto table = parseStringsTable(
+        "/* c */ \"A\" = \"x \\\"q\\\"\\n\"; // line\n\"B\" = \"\\U00e9\";\nC = plain;\n\"D\";");
     ASSERT_TRUE(table.ok()) << table.error().message;
     EXPECT_EQ(table.value(), (StringsTable{{"A", "x \"q\"\n"}, {"B", "\xC3\xA9"}, {"C", "plain"}, {"D", "D"}}));
 }
 
 TEST(StringsTableTest, ReadsUtf16WithAndWithoutAMark) {
     std::u16string text = u"\"K\" = \"Gr\u00FC\u00DFe \U0001F600\";";
-    StringsTable expected{{"K", "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80"}};
+    StringsTable expected{{"K",
+                           "Gr\xC3\xBC\xC3\x9F"
+                           "e \xF0\x9F\x98\x80"}};
     for (bool bigEndian : {false, true})
         for (bool mark : {false, true}) {
             auto table = parseStringsTable(utf16(text, bigEndian, mark));
@@ -45,8 +48,9 @@ TEST(StringsTableTest, ReadsUtf16WithAndWithoutAMark) {
 }
 
 TEST(StringsTableTest, ReadsPropertyListsAndBracedText) {
-    auto xml = parseStringsTable("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>K</key><string>V</string>"
-                                 "<key>N</key><integer>1</integer></dict></plist>");
+    auto xml = parseStringsTable(
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>K</key><string>V</string>"
+        "<key>N</key><integer>1</integer></dict></plist>");
     ASSERT_TRUE(xml.ok());
     EXPECT_EQ(xml.value(), (StringsTable{{"K", "V"}}));
     auto braced = parseStringsTable("{ K = \"V\"; L = (a, b); }");
@@ -63,7 +67,8 @@ TEST(StringsTableTest, TextThatMentionsPlistTagsIsStillText) {
     auto table = parseStringsTable("\"HELP\" = \"Lists end in .plist and open with <plist>\";");
     ASSERT_TRUE(table.ok()) << table.error().message;
     EXPECT_EQ(table.value(), (StringsTable{{"HELP", "Lists end in .plist and open with <plist>"}}));
-    auto indented = parseStringsTable("\xEF\xBB\xBF\n  <plist version=\"1.0\"><dict><key>K</key><string>V</string></dict></plist>");
+    auto indented = parseStringsTable(
+        "\xEF\xBB\xBF\n  <plist version=\"1.0\"><dict><key>K</key><string>V</string></dict></plist>");
     ASSERT_TRUE(indented.ok()) << indented.error().message;
     EXPECT_EQ(indented.value(), (StringsTable{{"K", "V"}}));
 }
@@ -86,8 +91,9 @@ protected:
         std::ofstream(root / "German.lproj/only.txt") << "de";
         std::ofstream(root / "top.png") << "png";
         ASSERT_TRUE(foundation::writePropertyListAtomically(
-            root / "Info.plist", foundation::NSDictionary{{"CFBundleDevelopmentRegion", "en"},
-                                                          {"CFBundleExecutable", "Test"}}).ok());
+                        root / "Info.plist",
+                        foundation::NSDictionary{{"CFBundleDevelopmentRegion", "en"}, {"CFBundleExecutable", "Test"}})
+                        .ok());
     }
     void TearDown() override { foundation::setPreferredLanguagesForTesting(std::nullopt); }
     fs::path root;

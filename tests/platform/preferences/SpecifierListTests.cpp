@@ -73,9 +73,9 @@ objc::Class ActionPage::objcClass() {
         objc::class_addMethod(made, objc::TypedSelector<void(objc::id)>("rowAction:"), &rowAction);
         objc::class_addMethod(made, objc::TypedSelector<std::optional<PlistValue>(PSSpecifier*)>("customValue:"),
                               &customGetter);
-        objc::class_addMethod(made,
-                              objc::TypedSelector<void(std::optional<PlistValue>, PSSpecifier*)>("storeValue:specifier:"),
-                              &customSetter);
+        objc::class_addMethod(
+            made, objc::TypedSelector<void(std::optional<PlistValue>, PSSpecifier*)>("storeValue:specifier:"),
+            &customSetter);
         return made;
     }();
     return cls;
@@ -84,8 +84,12 @@ objc::Class ActionPage::objcClass() {
 TEST(SpecifiersFromPlistTest, EntriesBecomeRowsInListOrderWithEveryKeyKept) {
     auto loaded = specifiersFromPlist(
         listOf({foundation::NSDictionary{{"cell", "PSGroupCell"}, {"label", "G"}, {"footerText", "F"}},
-                foundation::NSDictionary{{"cell", "PSSwitchCell"}, {"label", "S"}, {"key", "k"}, {"default", true},
-                                         {"PostNotification", "n"}, {"anything", 5}},
+                foundation::NSDictionary{{"cell", "PSSwitchCell"},
+                                         {"label", "S"},
+                                         {"key", "k"},
+                                         {"default", true},
+                                         {"PostNotification", "n"},
+                                         {"anything", 5}},
                 foundation::NSDictionary{{"cell", "PSButtonCell"}, {"label", "B"}, {"action", "doIt"}}}),
         nullptr, "test");
     ASSERT_EQ(loaded.specifiers->size(), 3u);
@@ -170,7 +174,8 @@ TEST_F(ListPageTest, GroupRowsStartSectionsAndLeadingRowsFormTheirOwn) {
 }
 
 TEST_F(ListPageTest, ARowNamingACellClassGetsACellOfThatClass) {
-    load({foundation::NSDictionary{{"cell", "PSButtonCell"}, {"cellClass", "SnapfoldTestRecordingCell"}, {"custom", "yes"}},
+    load({foundation::NSDictionary{
+              {"cell", "PSButtonCell"}, {"cellClass", "SnapfoldTestRecordingCell"}, {"custom", "yes"}},
           foundation::NSDictionary{{"cell", "PSButtonCell"}, {"cellClass", "NoSuchCell"}, {"label", "plain"}}});
     auto& table = *page->table();
     auto custom = std::dynamic_pointer_cast<RecordingCell>(page->tableViewCellForRowAtIndexPath(table, {0, 0}));
@@ -185,8 +190,8 @@ TEST_F(ListPageTest, ActionsAndAccessorsAreReachedBySelectorName) {
     load({foundation::NSDictionary{{"cell", "PSButtonCell"}, {"action", "plainAction"}},
           foundation::NSDictionary{{"cell", "PSButtonCell"}, {"action", "rowAction:"}},
           foundation::NSDictionary{{"cell", "PSButtonCell"}, {"action", "missingAction"}},
-          foundation::NSDictionary{{"cell", "PSEditTextCell"}, {"key", "k"}, {"get", "customValue:"},
-                                   {"set", "storeValue:specifier:"}}});
+          foundation::NSDictionary{
+              {"cell", "PSEditTextCell"}, {"key", "k"}, {"get", "customValue:"}, {"set", "storeValue:specifier:"}}});
     EXPECT_TRUE(page->performActionForSpecifier(*(*rows)[0]));
     EXPECT_EQ(page->plainCalls, 1);
     EXPECT_TRUE(page->performActionForSpecifier(*(*rows)[1]));
@@ -198,8 +203,8 @@ TEST_F(ListPageTest, ActionsAndAccessorsAreReachedBySelectorName) {
 }
 
 TEST_F(ListPageTest, TheFrameworksOwnStorageUsesTheDefaultsDomain) {
-    load({foundation::NSDictionary{{"cell", "PSSwitchCell"}, {"key", "flag"}, {"default", true},
-                                   {"defaults", "com.example.test"}}});
+    load({foundation::NSDictionary{
+        {"cell", "PSSwitchCell"}, {"key", "flag"}, {"default", true}, {"defaults", "com.example.test"}}});
     auto& row = *(*rows)[0];
     EXPECT_EQ(page->valueForSpecifier(row), PlistValue(true));
     page->setValueForSpecifier(PlistValue(false), row);
@@ -229,7 +234,8 @@ TEST(SpecifierValueParsingTest, EachKindOfRowTakesItsOwnKindOfValue) {
     EXPECT_FALSE(valueFromText(*number, "2.5x").ok());
     auto slider = row({{"cell", "PSSliderCell"}, {"min", 0}, {"max", 10}});
     EXPECT_FALSE(valueFromText(*slider, "11").ok());
-    auto choice = row({{"cell", "PSLinkListCell"}, {"validValues", PlistValue::Array{"a", 2}},
+    auto choice = row({{"cell", "PSLinkListCell"},
+                       {"validValues", PlistValue::Array{"a", 2}},
                        {"validTitles", PlistValue::Array{"Alpha", "Two"}}});
     EXPECT_EQ(valueFromText(*choice, "Two").value(), PlistValue(2));
     EXPECT_EQ(valueFromText(*choice, "a").value(), PlistValue("a"));
@@ -250,11 +256,12 @@ protected:
     void TearDown() override { foundation::setCoreFoundationVersionNumberForTesting(std::nullopt); }
     static void entry(const std::string& file, foundation::NSDictionary list) {
         ASSERT_TRUE(foundation::writePropertyListAtomically(
-            foundation::hostPath(std::string(kPreferenceLoaderFolder) + "/" + file), list).ok());
+                        foundation::hostPath(std::string(kPreferenceLoaderFolder) + "/" + file), list)
+                        .ok());
     }
     static foundation::NSDictionary link(const char* label, const char* bundle) {
-        return {{"entry", foundation::NSDictionary{{"cell", "PSLinkCell"}, {"label", label}, {"bundle", bundle},
-                                                   {"isController", true}}}};
+        return {{"entry", foundation::NSDictionary{
+                              {"cell", "PSLinkCell"}, {"label", label}, {"bundle", bundle}, {"isController", true}}}};
     }
 };
 

@@ -21,7 +21,8 @@ protected:
     static void signIn(const char* account) {
         std::filesystem::create_directories(foundation::hostPath(social::kAccountsPlistPath).parent_path());
         ASSERT_TRUE(foundation::writePropertyListAtomically(foundation::hostPath(social::kAccountsPlistPath),
-                                                            foundation::NSDictionary{{"TwitterAccount", account}}).ok());
+                                                            foundation::NSDictionary{{"TwitterAccount", account}})
+                        .ok());
     }
 };
 

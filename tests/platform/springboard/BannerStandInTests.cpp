@@ -87,7 +87,8 @@ protected:
         return request;
     }
     static std::shared_ptr<objc::Object> controller() {
-        return objc::msgSend(objc::objc_getClass(springboard::kBannerControllerClassName), springboard::kSharedInstance);
+        return objc::msgSend(objc::objc_getClass(springboard::kBannerControllerClassName),
+                             springboard::kSharedInstance);
     }
 };
 
@@ -131,7 +132,8 @@ TEST_F(BannerControllerTest, OldBulletinsAreReleased) {
     std::weak_ptr<objc::Object> watch = first;
     objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, std::move(first), 2ul);
     for (int i = 0; i < 1000; ++i)
-        objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, requestWith("Later", "x"), 2ul);
+        objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, requestWith("Later", "x"),
+                      2ul);
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(springboard::presentedBannersForTesting().back().title, "Later");
 }
@@ -140,8 +142,8 @@ TEST_F(BannerControllerTest, ABannerIsDrawnOnTheChosenTerminal) {
     std::FILE* terminal = std::tmpfile();
     ASSERT_TRUE(terminal);
     springboard::setBannerTerminal(terminal);
-    objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, requestWith("Snapfold", "Saved."),
-                  2ul);
+    objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr,
+                  requestWith("Snapfold", "Saved."), 2ul);
     springboard::setBannerTerminal(nullptr);
     std::rewind(terminal);
     std::string drawn;
@@ -151,8 +153,8 @@ TEST_F(BannerControllerTest, ABannerIsDrawnOnTheChosenTerminal) {
 }
 
 TEST_F(BannerControllerTest, NoBulletinShowsNothing) {
-    objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr, std::shared_ptr<objc::Object>(),
-                  2ul);
+    objc::msgSend(controller().get(), springboard::kObserverAddBulletinForFeed, nullptr,
+                  std::shared_ptr<objc::Object>(), 2ul);
     EXPECT_TRUE(springboard::presentedBannersForTesting().empty());
 }
 

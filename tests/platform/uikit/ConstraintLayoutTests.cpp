@@ -36,7 +36,7 @@ UILabelRef autoLabel(UIView& parent, std::string text, double size = 17) {
 
 TEST(LinearSystemTest, EachEquationIsAddedImpliedOrConflicting) {
     LinearSystem system(2);
-    EXPECT_EQ(system.add({1, 1}, 10), LinearSystem::Outcome::Added);   // x + y = 10
+    EXPECT_EQ(system.add({1, 1}, 10), LinearSystem::Outcome::Added);  // x + y = 10
     EXPECT_FALSE(system.value(0)) << "one equation leaves two unknowns free";
     EXPECT_EQ(system.add({2, 2}, 20), LinearSystem::Outcome::Implied);
     EXPECT_EQ(system.add({1, 1}, 11), LinearSystem::Outcome::Conflicting);
@@ -60,9 +60,8 @@ TEST(LinearSystemTest, RandomSystemsSolveToTheValuesThatMadeThem) {
         for (double& x : truth) x = value(random);
         LinearSystem system(n);
         std::vector<std::vector<double>> made;
-        while (!std::all_of(truth.begin(), truth.end(), [&, i = std::size_t{0}](double) mutable {
-            return system.value(i++).has_value();
-        })) {
+        while (!std::all_of(truth.begin(), truth.end(),
+                            [&, i = std::size_t{0}](double) mutable { return system.value(i++).has_value(); })) {
             std::vector<double> row(n);
             for (double& c : row) c = coefficient(random);
             if (!made.empty() && random() % 3 == 0) {  // a combination of earlier rows adds nothing
@@ -94,7 +93,8 @@ TEST_F(ConstraintLayoutTest, MultipliersAndConstantsPlaceLabelsAtTheirTextSize) 
     container->addConstraint(equal(below.get(), NSLayoutAttributeTop, top.get(), NSLayoutAttributeBottom, 1, 5));
     container->addConstraint(equal(top.get(), NSLayoutAttributeTop, container.get(), NSLayoutAttributeBottom, 0.2, 0));
     container->addConstraint(equal(top.get(), NSLayoutAttributeCenterX, container.get(), NSLayoutAttributeCenterX));
-    container->addConstraint(equal(below.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, 1, -10));
+    container->addConstraint(
+        equal(below.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, 1, -10));
     LayoutReport report = layoutViewTree(*container);
     ASSERT_TRUE(report.ok()) << report.describe();
 
@@ -110,7 +110,8 @@ TEST_F(ConstraintLayoutTest, MultipliersAndConstantsPlaceLabelsAtTheirTextSize) 
 TEST_F(ConstraintLayoutTest, AResizedHolderMovesWhatIsTiedToIt) {
     auto label = autoLabel(*container, "Centred");
     container->addConstraint(equal(label.get(), NSLayoutAttributeCenterX, container.get(), NSLayoutAttributeCenterX));
-    container->addConstraint(equal(label.get(), NSLayoutAttributeCenterY, container.get(), NSLayoutAttributeCenterY, 1, -20));
+    container->addConstraint(
+        equal(label.get(), NSLayoutAttributeCenterY, container.get(), NSLayoutAttributeCenterY, 1, -20));
     for (double width : {320.0, 375.0, 768.0, 1024.0}) {
         container->setFrame(CGRectMake(0, 0, width, 100));
         ASSERT_TRUE(layoutViewTree(*container).ok());
@@ -123,10 +124,13 @@ TEST_F(ConstraintLayoutTest, WidthsAndHeightsTakeMultipliersOfOtherSizesAndConst
     auto plain = UIView::create(CGRectMake(0, 0, 10, 10));  // no intrinsic size
     container->addSubview(plain);
     plain->setTranslatesAutoresizingMaskIntoConstraints(false);
-    container->addConstraint(equal(plain.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, 0.5, 4));
-    container->addConstraint(equal(plain.get(), NSLayoutAttributeHeight, nullptr, NSLayoutAttributeNotAnAttribute, 1, 30));
+    container->addConstraint(
+        equal(plain.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, 0.5, 4));
+    container->addConstraint(
+        equal(plain.get(), NSLayoutAttributeHeight, nullptr, NSLayoutAttributeNotAnAttribute, 1, 30));
     container->addConstraint(equal(plain.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 1, 8));
-    container->addConstraint(equal(plain.get(), NSLayoutAttributeBottom, container.get(), NSLayoutAttributeBottom, 1, -2));
+    container->addConstraint(
+        equal(plain.get(), NSLayoutAttributeBottom, container.get(), NSLayoutAttributeBottom, 1, -2));
     ASSERT_TRUE(layoutViewTree(*container).ok());
     EXPECT_EQ(plain->frame(), CGRectMake(8, 108, 164, 30));
 }
@@ -134,12 +138,14 @@ TEST_F(ConstraintLayoutTest, WidthsAndHeightsTakeMultipliersOfOtherSizesAndConst
 TEST_F(ConstraintLayoutTest, ConstraintsOnBothEdgesOverruleTheIntrinsicWidth) {
     auto label = autoLabel(*container, "Short");
     container->addConstraint(equal(label.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 1, 20));
-    container->addConstraint(equal(label.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, 1, -20));
+    container->addConstraint(
+        equal(label.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, 1, -20));
     container->addConstraint(equal(label.get(), NSLayoutAttributeTop, container.get(), NSLayoutAttributeTop));
     LayoutReport report = layoutViewTree(*container);
     ASSERT_TRUE(report.ok()) << report.describe();
     EXPECT_DOUBLE_EQ(label->frame().size.width, 280);
-    EXPECT_DOUBLE_EQ(label->frame().size.height, label->intrinsicContentSize().height) << "the height still comes from the text";
+    EXPECT_DOUBLE_EQ(label->frame().size.height, label->intrinsicContentSize().height)
+        << "the height still comes from the text";
 }
 
 // --- Siblings and directly set frames --------------------------------------
@@ -155,8 +161,10 @@ TEST_F(ConstraintLayoutTest, SiblingsPlaceEachOtherAndDirectFramesStayAsSet) {
     auto realName = autoLabel(*container, "Zarvelle Veltrona", 15);
     auto job = autoLabel(*container, "Developer and Designer", 12);
     container->addConstraint(equal(name.get(), NSLayoutAttributeLeft, portrait.get(), NSLayoutAttributeRight, 1, 30));
-    container->addConstraint(equal(name.get(), NSLayoutAttributeCenterY, container.get(), NSLayoutAttributeCenterY, 1, -20));
-    container->addConstraint(equal(realName.get(), NSLayoutAttributeLeft, portrait.get(), NSLayoutAttributeRight, 1, 30));
+    container->addConstraint(
+        equal(name.get(), NSLayoutAttributeCenterY, container.get(), NSLayoutAttributeCenterY, 1, -20));
+    container->addConstraint(
+        equal(realName.get(), NSLayoutAttributeLeft, portrait.get(), NSLayoutAttributeRight, 1, 30));
     container->addConstraint(equal(realName.get(), NSLayoutAttributeTop, name.get(), NSLayoutAttributeBottom, 1, 0));
     container->addConstraint(equal(job.get(), NSLayoutAttributeLeft, portrait.get(), NSLayoutAttributeRight, 1, 30));
     container->addConstraint(equal(job.get(), NSLayoutAttributeTop, realName.get(), NSLayoutAttributeBottom, 1, 5));

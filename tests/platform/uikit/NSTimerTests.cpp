@@ -17,13 +17,14 @@ public:
     static objc::Class objcClass() {
         static objc::Class cls = [] {
             objc::Class made = objc::objc_registerClass("SnapfoldTestTimerTarget", objc::rootClass());
-            objc::class_addMethod(made, objc::TypedSelector<void()>("tick"),
-                                  +[](objc::id self, objc::SEL) { static_cast<Target*>(self)->fired.push_back(0); });
-            objc::class_addMethod(made, objc::TypedSelector<void(objc::id)>("tickWith:"),
-                                  +[](objc::id self, objc::SEL, objc::id sender) {
-                                      static_cast<Target*>(self)->fired.push_back(1);
-                                      static_cast<Target*>(self)->sender = sender;
-                                  });
+            objc::class_addMethod(
+                made, objc::TypedSelector<void()>("tick"),
+                +[](objc::id self, objc::SEL) { static_cast<Target*>(self)->fired.push_back(0); });
+            objc::class_addMethod(
+                made, objc::TypedSelector<void(objc::id)>("tickWith:"), +[](objc::id self, objc::SEL, objc::id sender) {
+                    static_cast<Target*>(self)->fired.push_back(1);
+                    static_cast<Target*>(self)->sender = sender;
+                });
             return made;
         }();
         return cls;

@@ -10,7 +10,8 @@ namespace {
 
 using namespace uikit;
 
-std::shared_ptr<UITableViewCell> makeCell(long style, double width, const std::string& title, const std::string& detail) {
+std::shared_ptr<UITableViewCell> makeCell(long style, double width, const std::string& title,
+                                          const std::string& detail) {
     auto cell = UITableViewCell::create(style, "cell");
     cell->setFrame(CGRectMake(0, 0, width, 44));
     cell->textLabel()->setText(title);
@@ -46,13 +47,15 @@ TEST(TableCellLayoutTest, TheDisclosureIndicatorNarrowsTheContentAndTheDetailEnd
     auto cell = makeCell(UITableViewCellStyleValue1, 375, "Album", "WhatsApp");
     cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
     ASSERT_TRUE(layoutViewTree(*cell).ok());
-    double contentWidth = 375 - UITableViewCell::kMargin - UITableViewCell::kDisclosureWidth - UITableViewCell::kDisclosureGap;
+    double contentWidth = 375 - UITableViewCell::kMargin - UITableViewCell::kDisclosureWidth -
+                          UITableViewCell::kDisclosureGap;
     EXPECT_DOUBLE_EQ(cell->contentView()->frame().size.width, contentWidth);
     EXPECT_DOUBLE_EQ(cell->detailTextLabel()->frame().maxX(), contentWidth);
 }
 
 TEST(TableCellLayoutTest, ALongValueIsCutToTheRoomBesideTheWholeTitle) {
-    auto cell = makeCell(UITableViewCellStyleValue1, 375, "Album name", "Pictures from the family group chat, summer 2015");
+    auto cell = makeCell(UITableViewCellStyleValue1, 375, "Album name",
+                         "Pictures from the family group chat, summer 2015");
     ASSERT_TRUE(layoutViewTree(*cell).ok());
     CGRect title = cell->textLabel()->frame(), detail = cell->detailTextLabel()->frame();
     EXPECT_EQ(title.size, cell->textLabel()->intrinsicContentSize());

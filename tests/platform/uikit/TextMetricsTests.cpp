@@ -25,8 +25,10 @@ std::string fontconfigFamily(const char* pattern, std::string* style = nullptr) 
     FcPattern* match = FcFontMatch(nullptr, wanted, &result);
     std::string family;
     FcChar8* value = nullptr;
-    if (match && FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch) family = reinterpret_cast<char*>(value);
-    if (style && match && FcPatternGetString(match, FC_STYLE, 0, &value) == FcResultMatch) *style = reinterpret_cast<char*>(value);
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+        family = reinterpret_cast<char*>(value);
+    if (style && match && FcPatternGetString(match, FC_STYLE, 0, &value) == FcResultMatch)
+        *style = reinterpret_cast<char*>(value);
     if (match) FcPatternDestroy(match);
     FcPatternDestroy(wanted);
     return family;
@@ -63,11 +65,13 @@ TEST(TextMetricsTest, HelveticaNamesResolveToTheFaceFontconfigGivesHelvetica) {
     ASSERT_FALSE(family.empty());
     for (const char* name : {"Helvetica", "HelveticaNeue-Light", "Helvetica Light", ".SFUIText", "HelveticaNeue"}) {
         auto font = UIFont::fontWithName(name, 17);
-        EXPECT_TRUE(text::resolvedFaceName(*font).starts_with(family)) << name << " -> " << text::resolvedFaceName(*font);
+        EXPECT_TRUE(text::resolvedFaceName(*font).starts_with(family))
+            << name << " -> " << text::resolvedFaceName(*font);
     }
     std::string boldStyle;
     fontconfigFamily("Helvetica:bold", &boldStyle);
-    EXPECT_NE(text::resolvedFaceName(*UIFont::fontWithName("HelveticaNeue-Bold", 17)).find(boldStyle), std::string::npos)
+    EXPECT_NE(text::resolvedFaceName(*UIFont::fontWithName("HelveticaNeue-Bold", 17)).find(boldStyle),
+              std::string::npos)
         << "a weight after the hyphen picks the face of that weight";
 }
 
@@ -97,7 +101,8 @@ TEST(TextMetricsTest, SizesAgreeWithCairosOwnMeasurement) {
 
 TEST(TextMetricsTest, WrappedTextGrowsByWholeLinesAndStopsAtTheLineLimit) {
     auto font = UIFont::fontWithName(".SFUIText", 13);
-    std::string footer = "Save pictures from WhatsApp into their own album. Switched off, they go to the Camera Roll as before.";
+    std::string footer =
+        "Save pictures from WhatsApp into their own album. Switched off, they go to the Camera Roll as before.";
     CGSize oneLine = font->sizeOfLine(footer);
     CGSize wrapped = font->sizeOfWrappedText(footer, 200, 0);
     EXPECT_LE(wrapped.width, 200);

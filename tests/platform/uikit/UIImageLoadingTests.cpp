@@ -38,20 +38,22 @@ protected:
     fs::path folder_;
 };
 
-imageio::CGImage photo(std::uint32_t w, std::uint32_t h) { return sampleimages::makePhotoLikeImage(w, h, PixelFormat::RGB8, 21); }
+imageio::CGImage photo(std::uint32_t w, std::uint32_t h) {
+    return sampleimages::makePhotoLikeImage(w, h, PixelFormat::RGB8, 21);
+}
 
 TEST_F(UIImageTest, JpegExifOrientationBecomesImageOrientation) {
     // What a viewer does for each EXIF value, in the platform's numbering.
     const uikit::UIImageOrientation expected[9] = {
-        uikit::UIImageOrientationUp,           // (unused)
-        uikit::UIImageOrientationUp,           // 1: as stored
-        uikit::UIImageOrientationUpMirrored,   // 2: mirrored left to right
-        uikit::UIImageOrientationDown,         // 3: half turn
-        uikit::UIImageOrientationDownMirrored, // 4: mirrored top to bottom
-        uikit::UIImageOrientationLeftMirrored, // 5: mirrored along the main diagonal
-        uikit::UIImageOrientationRight,        // 6: quarter turn clockwise
-        uikit::UIImageOrientationRightMirrored,// 7: mirrored along the other diagonal
-        uikit::UIImageOrientationLeft,         // 8: quarter turn counter-clockwise
+        uikit::UIImageOrientationUp,             // (unused)
+        uikit::UIImageOrientationUp,             // 1: as stored
+        uikit::UIImageOrientationUpMirrored,     // 2: mirrored left to right
+        uikit::UIImageOrientationDown,           // 3: half turn
+        uikit::UIImageOrientationDownMirrored,   // 4: mirrored top to bottom
+        uikit::UIImageOrientationLeftMirrored,   // 5: mirrored along the main diagonal
+        uikit::UIImageOrientationRight,          // 6: quarter turn clockwise
+        uikit::UIImageOrientationRightMirrored,  // 7: mirrored along the other diagonal
+        uikit::UIImageOrientationLeft,           // 8: quarter turn counter-clockwise
     };
     Bytes plain = sampleimages::encodeJpeg(photo(40, 30), 90);
     for (int exif = 1; exif <= 8; ++exif) {
@@ -71,7 +73,8 @@ TEST_F(UIImageTest, OtherFormatsLoadUpright) {
     std::vector<std::pair<std::string, Bytes>> files{
         {"a.png", writePngWithLibpng(photo(12, 9))},
         {"a.webp", writeWebPWithLibwebp(photo(12, 9), true)},
-        {"a.gif", writeGifWithGiflib(12, 9, {{0, 0, 0}, {255, 255, 255}}, {GifFrame{0, 0, 12, 9, Bytes(108, 1), {}, false}})},
+        {"a.gif",
+         writeGifWithGiflib(12, 9, {{0, 0, 0}, {255, 255, 255}}, {GifFrame{0, 0, 12, 9, Bytes(108, 1), {}, false}})},
     };
     for (const auto& [name, bytes] : files) {
         auto image = UIImage::imageWithContentsOfFile(putFile(name, bytes));
@@ -112,7 +115,8 @@ TEST_F(UIImageTest, NothingForFilesThatAreNotPictures) {
     EXPECT_FALSE(UIImage::imageWithContentsOfFile(putFile("note.txt", Bytes(text.begin(), text.end()))));
     EXPECT_FALSE(UIImage::imageWithContentsOfFile(
         putFile("clip.mp4", Bytes{0, 0, 0, 0x10, 'f', 't', 'y', 'p', 'q', 't', ' ', ' ', 0, 0, 0, 0})));
-    EXPECT_FALSE(UIImage::imageWithContentsOfFile(putFile("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2))));
+    EXPECT_FALSE(
+        UIImage::imageWithContentsOfFile(putFile("cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2))));
     EXPECT_FALSE(UIImage::imageWithContentsOfFile(putFile("empty.jpg", {})));
     EXPECT_FALSE(UIImage::imageWithContentsOfFile("/var/mobile/Media/Incoming/missing.jpg"));
     EXPECT_FALSE(UIImage::imageWithContentsOfFile(""));

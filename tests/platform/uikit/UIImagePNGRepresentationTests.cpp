@@ -1,7 +1,7 @@
 // UIImagePNGRepresentation draws the picture upright: a viewer of the PNG,
 // which carries no orientation, sees what a viewer of the oriented image saw.
-#include "platform/imageio/CGImageSource.h"
 #include "platform/foundation/DeviceRoot.h"
+#include "platform/imageio/CGImageSource.h"
 #include "platform/uikit/UIImage.h"
 #include "tests/platform/imageio/TestImages.h"
 #include "tests/support/TestSupport.h"
@@ -112,7 +112,8 @@ TEST(UIImagePNGRepresentationTest, SidewaysJpegBecomesAnUprightPng) {
     EXPECT_LT(meanAbsoluteDifference(read->image, portrait), 12.0);
 
     // And the PNG says nothing about orientation: it needs none.
-    auto properties = imageio::CGImageSourceCopyPropertiesAtIndex(imageio::CGImageSourceCreateWithData(png, nullptr), 0, nullptr);
+    auto properties = imageio::CGImageSourceCopyPropertiesAtIndex(imageio::CGImageSourceCreateWithData(png, nullptr), 0,
+                                                                  nullptr);
     ASSERT_TRUE(properties);
     EXPECT_FALSE(properties->contains("Orientation"));
     EXPECT_EQ(properties->at("PixelWidth").integer(), 48);
@@ -121,7 +122,8 @@ TEST(UIImagePNGRepresentationTest, SidewaysJpegBecomesAnUprightPng) {
 TEST(UIImagePNGRepresentationTest, UprightImagesAreWrittenPixelForPixel) {
     for (PixelFormat format : {PixelFormat::Gray8, PixelFormat::GrayAlpha8, PixelFormat::RGB8, PixelFormat::RGBA8}) {
         auto bitmap = std::make_shared<const CGImage>(sampleimages::makePhotoLikeImage(77, 33, format, 2));
-        auto png = uikit::UIImagePNGRepresentation(UIImage::imageWithCGImage(bitmap, 2.0, uikit::UIImageOrientationUp).get());
+        auto png = uikit::UIImagePNGRepresentation(
+            UIImage::imageWithCGImage(bitmap, 2.0, uikit::UIImageOrientationUp).get());
         ASSERT_TRUE(png);
         auto read = readPngWithLibpng(*png);
         ASSERT_TRUE(read);

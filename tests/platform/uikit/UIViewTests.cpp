@@ -40,13 +40,12 @@ TEST_F(UIViewTest, ChainedConstraintsPlaceLabelsByTheirTextSize) {
         label->setTranslatesAutoresizingMaskIntoConstraints(false);
     }
     // Added dependent-first, so a single pass would not settle them.
-    container->addConstraint(NSLayoutConstraint::constraintWithItem(below.get(), NSLayoutAttributeTop, NSLayoutRelationEqual,
-                                                                    top.get(), NSLayoutAttributeBottom, 1, 4));
-    container->addConstraint(NSLayoutConstraint::constraintWithItem(top.get(), NSLayoutAttributeTop, NSLayoutRelationEqual,
-                                                                    container.get(), NSLayoutAttributeBottom, 0.25, 0));
-    container->addConstraint(NSLayoutConstraint::constraintWithItem(below.get(), NSLayoutAttributeRight,
-                                                                    NSLayoutRelationEqual, container.get(),
-                                                                    NSLayoutAttributeRight, 1, -10));
+    container->addConstraint(NSLayoutConstraint::constraintWithItem(
+        below.get(), NSLayoutAttributeTop, NSLayoutRelationEqual, top.get(), NSLayoutAttributeBottom, 1, 4));
+    container->addConstraint(NSLayoutConstraint::constraintWithItem(
+        top.get(), NSLayoutAttributeTop, NSLayoutRelationEqual, container.get(), NSLayoutAttributeBottom, 0.25, 0));
+    container->addConstraint(NSLayoutConstraint::constraintWithItem(
+        below.get(), NSLayoutAttributeRight, NSLayoutRelationEqual, container.get(), NSLayoutAttributeRight, 1, -10));
     container->layoutIfNeeded();
     EXPECT_DOUBLE_EQ(top->frame().minY(), 50);
     EXPECT_DOUBLE_EQ(top->frame().size.height, std::ceil(top->font()->lineHeight()));
@@ -63,8 +62,9 @@ TEST_F(UIViewTest, AConstraintDoesNotKeepARemovedViewAlive) {
         auto child = UIView::create();
         weakChild = child;
         container->addSubview(child);
-        constraint = NSLayoutConstraint::constraintWithItem(child.get(), NSLayoutAttributeCenterX, NSLayoutRelationEqual,
-                                                            container.get(), NSLayoutAttributeCenterX, 1, 0);
+        constraint = NSLayoutConstraint::constraintWithItem(child.get(), NSLayoutAttributeCenterX,
+                                                            NSLayoutRelationEqual, container.get(),
+                                                            NSLayoutAttributeCenterX, 1, 0);
         container->addConstraint(constraint);
         child->removeFromSuperview();
     }
@@ -79,7 +79,8 @@ TEST_F(UIViewTest, AlphaAnimatesOnTheRunLoopsClockAndCompletesAtTheEnd) {
     auto view = UIView::create();
     view->setAlpha(0);
     bool finished = false;
-    UIView::animateWithDuration(2.0, [&] { view->setAlpha(1); }, [&](bool done) { finished = done; });
+    UIView::animateWithDuration(
+        2.0, [&] { view->setAlpha(1); }, [&](bool done) { finished = done; });
     EXPECT_EQ(view->alpha(), 1) << "the model value changes at once";
     EXPECT_EQ(view->presentationAlpha(), 0);
     loop.runUntilDate(0.5);

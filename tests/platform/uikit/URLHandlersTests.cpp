@@ -75,7 +75,8 @@ protected:
     void TearDown() override { fs::remove_all(root_); }
 
     void application(const fs::path& dataDir, const std::string& relative, const std::string& extra) {
-        writeText(dataDir / "applications" / relative, "[Desktop Entry]\nType=Application\nName=App\nExec=app %u\n" + extra);
+        writeText(dataDir / "applications" / relative,
+                  "[Desktop Entry]\nType=Application\nName=App\nExec=app %u\n" + extra);
     }
     std::optional<std::string> handler(std::string_view scheme) {
         return uikit::desktopHandlerForScheme(directories_, scheme);
@@ -113,7 +114,8 @@ TEST_F(DesktopRegistryTest, AssociationListsNameApplicationsByIdIncludingSubfold
     writeText(directories_.configHome / "mimeapps.list",
               "[Default Applications]\nx-scheme-handler/aphelion=missing.desktop;vendor-viewer.desktop\n");
     EXPECT_EQ(handler("aphelion"), "vendor-viewer.desktop") << "a default need not list the type itself";
-    writeText(directories_.configHome / "mimeapps.list", "[Default Applications]\nx-scheme-handler/aphelion=missing.desktop\n");
+    writeText(directories_.configHome / "mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/aphelion=missing.desktop\n");
     EXPECT_FALSE(handler("aphelion")) << "an association with an application that is not installed counts for nothing";
     writeText(directories_.dataHome / "applications" / "mimeapps.list",
               "[Added Associations]\nx-scheme-handler/aphelion=vendor-viewer.desktop;\n");
@@ -127,15 +129,17 @@ TEST_F(DesktopRegistryTest, RemovedAssociationsHideLowerPrecedenceOnes) {
     EXPECT_FALSE(handler("twitter")) << "removed for this desktop, from the entry's own list";
     writeText(directories_.configHome / "testdesk-mimeapps.list",
               "[Added Associations]\nx-scheme-handler/twitter=client.desktop\n");
-    writeText(directories_.configDirs[0] / "mimeapps.list", "[Removed Associations]\nx-scheme-handler/twitter=client.desktop\n");
+    writeText(directories_.configDirs[0] / "mimeapps.list",
+              "[Removed Associations]\nx-scheme-handler/twitter=client.desktop\n");
     EXPECT_EQ(handler("twitter"), "client.desktop") << "a higher list adds what a lower one removes";
 }
 
 TEST_F(DesktopRegistryTest, TheEnvironmentNamesTheFoldersInTheBaseDirectoriesOrder) {
-    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS",
-                           "XDG_CURRENT_DESKTOP"};
+    const char* names[] = {"HOME",          "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+                           "XDG_DATA_HOME", "XDG_DATA_DIRS",   "XDG_CURRENT_DESKTOP"};
     std::vector<std::optional<std::string>> saved;
-    for (const char* name : names) saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt);
+    for (const char* name : names)
+        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt);
     ::setenv("HOME", "/home/someone", 1);
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("XDG_CONFIG_DIRS", "/a:relative/ignored:/b", 1);
@@ -197,9 +201,8 @@ TEST_F(DeviceHandlerListTest, InstallingAndRemovingAppsChangesTheListOnDisk) {
 
 TEST_F(DeviceHandlerListTest, AListWrittenByHandIsReadWithoutCaseAndABrokenOneIsNeverOverwritten) {
     fs::create_directories(list().parent_path());
-    ASSERT_TRUE(foundation::writePropertyListAtomically(list(), foundation::NSDictionary{{"Aphelion", "Aphelion"},
-                                                                                         {"bad scheme", "x"},
-                                                                                         {"cydia", 1}})
+    ASSERT_TRUE(foundation::writePropertyListAtomically(
+                    list(), foundation::NSDictionary{{"Aphelion", "Aphelion"}, {"bad scheme", "x"}, {"cydia", 1}})
                     .ok());
     EXPECT_EQ(uikit::deviceHandlerForScheme("aphelion"), "Aphelion");
     EXPECT_FALSE(uikit::deviceHandlerForScheme("bad scheme"));
@@ -225,7 +228,8 @@ TEST_F(DeviceHandlerListTest, ConcurrentInstallsLoseNothing) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < kEach; ++i)
-                EXPECT_TRUE(uikit::installURLSchemeHandler("app" + std::to_string(t) + "x" + std::to_string(i), "A").ok());
+                EXPECT_TRUE(
+                    uikit::installURLSchemeHandler("app" + std::to_string(t) + "x" + std::to_string(i), "A").ok());
         });
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(uikit::deviceURLSchemeHandlers().size(), static_cast<std::size_t>(kThreads * kEach));

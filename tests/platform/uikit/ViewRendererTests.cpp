@@ -27,14 +27,16 @@ struct Rgb {
     int r, g, b;
     bool operator==(const Rgb&) const = default;
 };
-std::ostream& operator<<(std::ostream& out, const Rgb& c) { return out << "(" << c.r << " " << c.g << " " << c.b << ")"; }
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+    return out << "(" << c.r << " " << c.g << " " << c.b << ")";
+}
 
 // The pixel at (x, y) in points, on a surface drawn at `scale` over an opaque background.
 Rgb pixelAt(cairo_surface_t* surface, double x, double y, double scale) {
     cairo_surface_flush(surface);
     int px = static_cast<int>(x * scale), py = static_cast<int>(y * scale);
     auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface) +
-                                                        py * cairo_image_surface_get_stride(surface));
+                                                       py * cairo_image_surface_get_stride(surface));
     std::uint32_t p = row[px];
     return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
 }
@@ -120,8 +122,8 @@ TEST(ViewRendererTest, LabelTextIsDrawnInItsColourWithinItsFrame) {
     label->setTextAlignment(NSTextAlignmentCenter);
     root->addSubview(label);
     label->setTranslatesAutoresizingMaskIntoConstraints(false);
-    root->addConstraint(NSLayoutConstraint::constraintWithItem(label.get(), NSLayoutAttributeCenterX, NSLayoutRelationEqual,
-                                                               root.get(), NSLayoutAttributeCenterX, 1, 0));
+    root->addConstraint(NSLayoutConstraint::constraintWithItem(
+        label.get(), NSLayoutAttributeCenterX, NSLayoutRelationEqual, root.get(), NSLayoutAttributeCenterX, 1, 0));
     root->addConstraint(NSLayoutConstraint::constraintWithItem(label.get(), NSLayoutAttributeTop, NSLayoutRelationEqual,
                                                                root.get(), NSLayoutAttributeTop, 1, 20));
     ASSERT_TRUE(layoutViewTree(*root).ok());
@@ -162,7 +164,8 @@ TEST(ViewRendererTest, TemplateImagesTakeTheInheritedTintAndOthersTheirOwnPixels
     SurfacePtr surface = render::renderViewTree(*root, 1);
     EXPECT_EQ(pixelAt(surface.get(), 10, 10, 1), (Rgb{0, 0, 255})) << "the bar's tint reaches its subviews";
     EXPECT_EQ(pixelAt(surface.get(), 30, 10, 1), (Rgb{255, 0, 0}));
-    EXPECT_EQ(pixelAt(surface.get(), 50, 10, 1), rgbOf(*render::defaultTintColor())) << "no tint set anywhere: the default";
+    EXPECT_EQ(pixelAt(surface.get(), 50, 10, 1), rgbOf(*render::defaultTintColor()))
+        << "no tint set anywhere: the default";
 }
 
 TEST(ViewRendererTest, SwitchesShowTheirStateAndCellsTheirDisclosureIndicator) {

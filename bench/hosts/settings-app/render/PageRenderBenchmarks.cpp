@@ -105,7 +105,12 @@ void BM_RenderRootPageToPng(benchmark::State& state) {
         benchmark::DoNotOptimize(png.value().data());
     }
 }
-BENCHMARK(BM_RenderRootPageToPng)->Arg(2)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RenderRootPageToPng)
+    ->Arg(2)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // The parts of the above, at 2 pixels a point: drawing alone, encoding alone.
 void BM_DrawRootPage(benchmark::State& state) {

@@ -22,7 +22,8 @@ enum class Edit { Keep, Remove, Add };
 
 // The shortest edit script by the longest common subsequence; the texts
 // compared here are a few hundred lines.
-std::vector<std::pair<Edit, std::string>> editScript(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+std::vector<std::pair<Edit, std::string>> editScript(const std::vector<std::string>& a,
+                                                     const std::vector<std::string>& b) {
     std::size_t n = a.size(), m = b.size();
     std::vector<std::vector<std::uint32_t>> common(n + 1, std::vector<std::uint32_t>(m + 1, 0));
     for (std::size_t i = n; i-- > 0;)
@@ -86,8 +87,8 @@ std::string unifiedDiff(const std::string& expected, const std::string& actual, 
             if (script[e].first != Edit::Remove) ++newCount;
             body += mark + script[e].second + "\n";
         }
-        out += "@@ -" + std::to_string(oldLine) + "," + std::to_string(oldCount) + " +" + std::to_string(newLine) + "," +
-               std::to_string(newCount) + " @@\n" + body;
+        out += "@@ -" + std::to_string(oldLine) + "," + std::to_string(oldCount) + " +" + std::to_string(newLine) +
+               "," + std::to_string(newCount) + " @@\n" + body;
     }
     return out;
 }
@@ -104,8 +105,8 @@ std::string unifiedDiff(const std::string& expected, const std::string& actual, 
     bool found = false;
     std::string expected = readFile(file, found);
     if (!found)
-        return ::testing::AssertionFailure() << "no golden file " << file
-                                             << "; run the test with SNAPFOLD_UPDATE_GOLDENS=1 to write it";
+        return ::testing::AssertionFailure()
+               << "no golden file " << file << "; run the test with SNAPFOLD_UPDATE_GOLDENS=1 to write it";
     if (expected == actual) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the output differs from " << file << ":\n"
                                          << unifiedDiff(expected, actual, "tests/golden/" + name, "current output")

@@ -9,8 +9,7 @@ namespace {
 
 using pagetest::Page;
 
-class PageGoldenTest : public pagetest::PageScreenTest,
-                       public ::testing::WithParamInterface<std::tuple<Page, bool>> {};
+class PageGoldenTest : public pagetest::PageScreenTest, public ::testing::WithParamInterface<std::tuple<Page, bool>> {};
 
 TEST_P(PageGoldenTest, TheDumpMatchesItsGoldenFile) {
     auto [which, pad] = GetParam();
@@ -24,13 +23,13 @@ TEST_P(PageGoldenTest, TheDumpMatchesItsGoldenFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageGoldenTest,
-                         ::testing::Combine(::testing::Values(Page::Root, Page::Configuration, Page::Makers, Page::AlbumChoice),
+                         ::testing::Combine(::testing::Values(Page::Root, Page::Configuration, Page::Makers,
+                                                              Page::AlbumChoice),
                                             ::testing::Bool()),
                          [](const auto& info) {
                              std::string name = pagetest::pageName(std::get<0>(info.param));
                              std::erase(name, '-');
-                             return name +
-                                    (std::get<1>(info.param) ? "OnPad" : "OnPhone");
+                             return name + (std::get<1>(info.param) ? "OnPad" : "OnPhone");
                          });
 
 TEST(GoldenDiffTest, ShowsChangedLinesWithTheirContextAndLineNumbers) {

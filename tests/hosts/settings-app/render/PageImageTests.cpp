@@ -25,7 +25,9 @@ struct Rgb {
     int r, g, b;
     bool operator==(const Rgb&) const = default;
 };
-std::ostream& operator<<(std::ostream& out, const Rgb& c) { return out << "(" << c.r << " " << c.g << " " << c.b << ")"; }
+std::ostream& operator<<(std::ostream& out, const Rgb& c) {
+    return out << "(" << c.r << " " << c.g << " " << c.b << ")";
+}
 
 Rgb rgbOf(double r, double g, double b) {
     return {static_cast<int>(std::lround(r * 255)), static_cast<int>(std::lround(g * 255)),

@@ -67,13 +67,14 @@ settingsapp::PageScreen PageScreenTest::compose(OpenPage& page, double width) {
         if (auto* banner = dynamic_cast<VeltronaSnapfoldCustomHeaderView*>(&header))
             banner->randomLabel()->setText(banner->randomTexts().front());
     };
-    return settingsapp::composePageScreen(
-        *page.top, settingsapp::navigationBarShowing(*page.shown.outer, *page.shown.inner),
-        settingsapp::backButtonTitle(*page.shown.outer, *page.shown.inner), options);
+    return settingsapp::composePageScreen(*page.top,
+                                          settingsapp::navigationBarShowing(*page.shown.outer, *page.shown.inner),
+                                          settingsapp::backButtonTitle(*page.shown.outer, *page.shown.inner), options);
 }
 
 void PageScreenTest::setPad(bool pad) {
-    uikit::UIDevice::setIdiomForTesting(pad ? uikit::UIDevice::IdiomOverride::Pad : uikit::UIDevice::IdiomOverride::Phone);
+    uikit::UIDevice::setIdiomForTesting(pad ? uikit::UIDevice::IdiomOverride::Pad
+                                            : uikit::UIDevice::IdiomOverride::Phone);
 }
 
 uikit::CGRect frameOnScreen(const uikit::UIView& view) {
