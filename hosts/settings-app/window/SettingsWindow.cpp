@@ -75,7 +75,8 @@ private:
 
 SettingsWindow::~SettingsWindow() {
     // Removal waits for a delivery in progress, so no callback runs after it.
-    if (observing_) CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), observerHandle_.get());
+    if (observing_)
+        CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), observerHandle_.get());
     if (tickSource_) g_source_remove(tickSource_);
     if (signalSource_) g_source_remove(signalSource_);
     if (window_) gtk_window_destroy(window_);
@@ -98,7 +99,8 @@ bool SettingsWindow::open(std::string& message) {
 
 // Runs on the notify center's thread: the pages belong to the main thread,
 // so the change is handed over there, to a window that may be gone by then.
-void SettingsWindow::onNotification(CFNotificationCenterRef, void* observer, CFStringRef, const void*, CFDictionaryRef) {
+void SettingsWindow::onNotification(CFNotificationCenterRef, void* observer, CFStringRef, const void*,
+                                    CFDictionaryRef) {
     auto* handle = new std::weak_ptr<SettingsWindow>(*static_cast<std::weak_ptr<SettingsWindow>*>(observer));
     g_main_context_invoke_full(
         nullptr, G_PRIORITY_DEFAULT,
@@ -130,7 +132,9 @@ void SettingsWindow::build() {
     drawing_ = gtk_drawing_area_new();
     gtk_drawing_area_set_draw_func(
         GTK_DRAWING_AREA(drawing_),
-        [](GtkDrawingArea*, cairo_t* cr, int, int, gpointer self) { static_cast<SettingsWindow*>(self)->screen_.draw(cr); },
+        [](GtkDrawingArea*, cairo_t* cr, int, int, gpointer self) {
+            static_cast<SettingsWindow*>(self)->screen_.draw(cr);
+        },
         this, nullptr);
     auto* click = gtk_gesture_click_new();
     g_signal_connect(click, "released", G_CALLBACK(+[](GtkGestureClick*, int, double x, double y, gpointer self) {
@@ -176,16 +180,10 @@ void SettingsWindow::handleClick(double x, double y) {
         gtk_widget_set_visible(entry_, FALSE);
     }
     switch (screen_.click(uikit::CGPoint{x, y})) {
-    case WindowScreen::ClickResult::Nothing:
-        return;
-    case WindowScreen::ClickResult::Changed:
-        break;
-    case WindowScreen::ClickResult::EditText:
-        beginEditing();
-        break;
-    case WindowScreen::ClickResult::SheetShown:
-        showSheet();
-        break;
+    case WindowScreen::ClickResult::Nothing: return;
+    case WindowScreen::ClickResult::Changed: break;
+    case WindowScreen::ClickResult::EditText: beginEditing(); break;
+    case WindowScreen::ClickResult::SheetShown: showSheet(); break;
     }
     resizeToScreen();
 }
@@ -225,18 +223,14 @@ void SettingsWindow::showSheet() {
     for (bool cancel : {true, false}) {
         auto* button = gtk_button_new_with_label(cancel ? "Cancel" : "Send");
         g_object_set_data(G_OBJECT(button), "sheet", sheet);
-        g_signal_connect(button, "clicked",
-                         G_CALLBACK(cancel ? +[](GtkButton* button, gpointer self) {
-                             static_cast<SettingsWindow*>(self)->screen_.finishSheet(true);
-                             gtk_window_destroy(GTK_WINDOW(g_object_get_data(G_OBJECT(button), "sheet")));
-                             static_cast<SettingsWindow*>(self)->resizeToScreen();
-                         }
-                                           : +[](GtkButton* button, gpointer self) {
-                                                 static_cast<SettingsWindow*>(self)->screen_.finishSheet(false);
-                                                 gtk_window_destroy(GTK_WINDOW(g_object_get_data(G_OBJECT(button), "sheet")));
-                                                 static_cast<SettingsWindow*>(self)->resizeToScreen();
-                                             }),
-                         this);
+        g_object_set_data(G_OBJECT(button), "cancels", GINT_TO_POINTER(cancel));
+        auto clicked = +[](GtkButton* button, gpointer self) {
+            auto* window = static_cast<SettingsWindow*>(self);
+            window->screen_.finishSheet(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "cancels")) != 0);
+            gtk_window_destroy(GTK_WINDOW(g_object_get_data(G_OBJECT(button), "sheet")));
+            window->resizeToScreen();
+        };
+        g_signal_connect(button, "clicked", G_CALLBACK(clicked), this);
         gtk_box_append(GTK_BOX(buttons), button);
     }
     gtk_box_append(GTK_BOX(box), buttons);
@@ -286,8 +280,9 @@ void SettingsWindow::reportReady() {
     if (auto* surface = gtk_native_get_surface(GTK_NATIVE(window_)); GDK_IS_X11_SURFACE(surface))
         xid = gdk_x11_surface_get_xid(surface);
 #endif
-    sayLine("ready: window " + std::to_string(xid) + " page at " + std::to_string(static_cast<int>(origin.x + surfaceX)) +
-            " " + std::to_string(static_cast<int>(origin.y + surfaceY)));
+    sayLine("ready: window " + std::to_string(xid) + " page at " +
+            std::to_string(static_cast<int>(origin.x + surfaceX)) + " " +
+            std::to_string(static_cast<int>(origin.y + surfaceY)));
 }
 
 void SettingsWindow::afterPaint() {
@@ -303,17 +298,23 @@ void SettingsWindow::afterPaint() {
 
 void SettingsWindow::run() {
     gtk_window_present(window_);
-    tickSource_ = g_timeout_add(kFrameMilliseconds, [](gpointer self) -> gboolean {
-        static_cast<SettingsWindow*>(self)->tick();
-        return G_SOURCE_CONTINUE;
-    }, this);
-    if (!options_.screenshotOnSignal.empty())
-        signalSource_ = g_unix_signal_add(SIGUSR1, [](gpointer self) -> gboolean {
-            auto* window = static_cast<SettingsWindow*>(self);
-            window->pendingScreenshot_ = window->options_.screenshotOnSignal;
-            gtk_widget_queue_draw(window->drawing_);
+    tickSource_ = g_timeout_add(
+        kFrameMilliseconds,
+        [](gpointer self) -> gboolean {
+            static_cast<SettingsWindow*>(self)->tick();
             return G_SOURCE_CONTINUE;
-        }, this);
+        },
+        this);
+    if (!options_.screenshotOnSignal.empty())
+        signalSource_ = g_unix_signal_add(
+            SIGUSR1,
+            [](gpointer self) -> gboolean {
+                auto* window = static_cast<SettingsWindow*>(self);
+                window->pendingScreenshot_ = window->options_.screenshotOnSignal;
+                gtk_widget_queue_draw(window->drawing_);
+                return G_SOURCE_CONTINUE;
+            },
+            this);
     pendingScreenshot_ = options_.screenshotOnIdle;
     // Once the first frame is painted, the window is ready.
     g_signal_connect_swapped(gtk_widget_get_frame_clock(GTK_WIDGET(window_)), "after-paint",
