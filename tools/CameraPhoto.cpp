@@ -93,11 +93,7 @@ imageio::CGImage makeCameraPhoto(std::uint32_t width, std::uint32_t height, imag
     const std::string_view lines[2] = {"HARBOUR 2026", "SEA LOCAL TIME"};
     const std::uint32_t scale = std::max<std::uint32_t>(2, height / 120);
 
-    imageio::CGImage image;
-    image.width = width;
-    image.height = height;
-    image.format = format;
-    image.pixels.resize(image.rowBytes() * height);
+    imageio::CGImage image = zeroedImage(width, height, format);
     const unsigned channels = image.channels();
     std::vector<double> rgb(std::size_t{width} * 3);
     for (std::uint32_t y = 0; y < height; ++y) {

@@ -52,11 +52,7 @@ imageio::CGImage makePhotoLikeImage(std::uint32_t width, std::uint32_t height, i
                           {random.between(-40, 40), random.between(-40, 40), random.between(-40, 40)}});
     }
 
-    imageio::CGImage image;
-    image.width = width;
-    image.height = height;
-    image.format = format;
-    image.pixels.resize(image.rowBytes() * height);
+    imageio::CGImage image = zeroedImage(width, height, format);
     const unsigned channels = image.channels();
     std::vector<double> rgb(std::size_t{width} * 3);
     for (std::uint32_t y = 0; y < height; ++y) {

@@ -13,6 +13,17 @@ namespace sampleimages {
 imageio::CGImage makePhotoLikeImage(std::uint32_t width, std::uint32_t height, imageio::PixelFormat format,
                                     std::uint32_t seed = 1);
 
+// A bitmap of the size and format with every byte zero, for the generators
+// to paint.
+inline imageio::CGImage zeroedImage(std::uint32_t width, std::uint32_t height, imageio::PixelFormat format) {
+    imageio::CGImage image;
+    image.width = width;
+    image.height = height;
+    image.format = format;
+    image.pixels.resize(image.rowBytes() * height);
+    return image;
+}
+
 // A small deterministic generator (splitmix64), for noise and layouts.
 class SeededRandom {
 public:
