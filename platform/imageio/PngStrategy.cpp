@@ -1,10 +1,10 @@
 // Which settings suit a picture. Measured on the pictures the benchmarks and
 // tests make, each against libpng's default output (zlib level 6, adaptive
 // filters):
-//   - photos as messaging apps pass them on (JPEG, with sensor noise), of a
-//     megapixel or more: the Up filter and ISA-L at level 3, banded on two
-//     threads, come out 1-3 % below libpng's size in a fraction of its time;
-//     below a megapixel they come out up to 3 % above it;
+//   - photos as messaging apps pass them on (JPEG, with sensor noise), from
+//     1024x768 up: the Up filter and ISA-L at level 3, banded on two threads,
+//     come out 1-3 % below libpng's size in a fraction of its time; at
+//     640x480 and below they come out up to 3 % above it;
 //   - noisy photos with alpha: ISA-L is 3-4 % above libpng's size whatever
 //     the filter; libdeflate at level 1 with Up is 2 % below it, in about
 //     twice ISA-L's time;
