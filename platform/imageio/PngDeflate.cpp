@@ -52,7 +52,10 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
         stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
         if (isal_deflate(&stream) != COMP_OK) return false;
         if (stream.avail_in == 0 && stream.internal_state.state == finished) break;
-        if (stream.avail_out == 0) out.resize(out.size() * 2);  // It stopped for room only.
+        // Only a full output buffer may stop it short; anything else would
+        // be a call that never finishes.
+        if (stream.avail_out != 0) return false;
+        out.resize(out.size() * 2);
     }
     out.resize(stream.total_out);
     return true;
