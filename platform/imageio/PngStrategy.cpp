@@ -62,21 +62,20 @@ std::vector<std::uint8_t> sampleRows(const CGImage& image, PngRowFilter filter) 
 }  // namespace
 
 PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
-    std::vector<std::uint8_t> up;
+    // Filtered once, before the lanes, which only read it.
+    const std::vector<std::uint8_t> up = sampleRows(image, PngRowFilter::Up);
     std::size_t isal = 0, general = 0, runLength = 0;
     // Two lanes side by side; libdeflate on the calling thread, which keeps
     // its compressor.
     detail::runConcurrently(2, [&](unsigned lane) {
         if (lane == 0) {
-            up = sampleRows(image, PngRowFilter::Up);
             general = detail::zlibCompressWithLibdeflate(up, 1).size();
         } else {
             std::vector<std::uint8_t> coded;
             auto adaptive = sampleRows(image, PngRowFilter::Adaptive);
             if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded))
                 runLength = coded.size();
-            auto sameUp = sampleRows(image, PngRowFilter::Up);
-            if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, sameUp, true, coded))
+            if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, up, true, coded))
                 isal = coded.size();
         }
     });
