@@ -49,19 +49,36 @@ void appendChunk(foundation::NSData& out, const char (&type)[5], const std::uint
                              static_cast<std::uint32_t>(libdeflate_crc32(0, chunk + 4, length + 4)));
 }
 
-// Filters and codes the image in bands of about a mebibyte of rows, taken in
-// turn by `threads` threads. Each band is coded with the filtered bytes just
-// before it as its dictionary, so matches reach across band borders as in one
-// stream. Coded bands are handed to `append` in order, as soon as the ones
-// before them are, so the encoder holds a few bands at a time besides its
-// output, never a second bitmap. False when a band could not be coded.
+// Where each band starts, and the end: bands of about a mebibyte of rows,
+// the last few a quarter of that, so that the threads finish together
+// instead of one coding a whole band while the others wait.
+std::vector<std::uint32_t> bandStarts(std::uint32_t height, std::size_t filteredRowBytes, unsigned threads) {
+    constexpr std::size_t kBandBytes = 1 << 20;
+    auto rowsPerBand = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / filteredRowBytes));
+    std::uint32_t smallRows = std::max<std::uint32_t>(1, rowsPerBand / 4);
+    std::uint32_t smallFrom = threads > 1 && height > threads * rowsPerBand ? height - threads * rowsPerBand : height;
+    std::vector<std::uint32_t> starts;
+    for (std::uint32_t first = 0; first < height;) {
+        starts.push_back(first);
+        first = std::min(height, first + (first < smallFrom ? std::min(rowsPerBand, smallFrom - first) : smallRows));
+    }
+    starts.push_back(height);
+    return starts;
+}
+
+// Filters and codes the image in bands taken in turn by `threads` threads.
+// Each band is coded with the filtered bytes just before it as its
+// dictionary, so matches reach across band borders as in one stream. Coded
+// bands are handed to `append` in order, as soon as the ones before them are,
+// so the encoder holds a few bands at a time besides its output, never a
+// second bitmap. False when a band could not be coded.
 template <typename Append>
 bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsigned threads, const Append& append) {
-    constexpr std::size_t kBandBytes = 1 << 20, kDictionaryBytes = 32 * 1024;
+    constexpr std::size_t kDictionaryBytes = 32 * 1024;
     std::size_t filteredRowBytes = image.rowBytes() + 1;
-    auto rowsPerBand = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / filteredRowBytes));
     auto dictionaryRows = static_cast<std::uint32_t>((kDictionaryBytes + filteredRowBytes - 1) / filteredRowBytes);
-    std::uint32_t bandCount = (image.height + rowsPerBand - 1) / rowsPerBand;
+    const std::vector<std::uint32_t> starts = bandStarts(image.height, filteredRowBytes, threads);
+    auto bandCount = static_cast<std::uint32_t>(starts.size() - 1);
 
     struct CodedBand {
         bool done = false;
@@ -79,7 +96,7 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
         // a mapping of its own, and unmapping it stops both cores.
         std::vector<std::uint8_t> filtered, coded;
         for (std::uint32_t k; !failed && (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
-            std::uint32_t first = k * rowsPerBand, last = std::min(image.height, first + rowsPerBand);
+            std::uint32_t first = starts[k], last = starts[k + 1];
             std::uint32_t dictionaryFirst = first - std::min(first, dictionaryRows);
             detail::filterRowsInto(image, settings.filter, dictionaryFirst, last, filtered);
             std::span<const std::uint8_t> all(filtered);
@@ -145,30 +162,36 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     std::size_t chunkStart = png->size();
     png->resize(chunkStart + 8);
     std::memcpy(png->data() + chunkStart + 4, "IDAT", 4);
+    // The chunk's CRC is taken as its bytes are appended, while the other
+    // threads still code, rather than over the whole stream at the end.
+    std::uint32_t crc = static_cast<std::uint32_t>(libdeflate_crc32(0, png->data() + chunkStart + 4, 4));
+    auto appendToChunk = [&](const std::uint8_t* bytes, std::size_t length) {
+        png->insert(png->end(), bytes, bytes + length);
+        crc = static_cast<std::uint32_t>(libdeflate_crc32(crc, bytes, length));
+    };
     if (settings.compressor == PngCompressor::Libdeflate) {
         auto stream = detail::zlibCompressWithLibdeflate(detail::filterRows(image, settings.filter, 0, image.height),
                                                          settings.level);
         if (stream.empty()) return nullptr;
-        png->insert(png->end(), stream.begin(), stream.end());
+        appendToChunk(stream.data(), stream.size());
     } else {
-        png->insert(png->end(), std::begin(detail::kZlibHeader), std::end(detail::kZlibHeader));
+        appendToChunk(std::begin(detail::kZlibHeader), std::size(detail::kZlibHeader));
         std::uint32_t adler = 1;
         auto append = [&](const std::vector<std::uint8_t>& coded, std::uint32_t bandAdler, std::size_t bandBytes) {
-            png->insert(png->end(), coded.begin(), coded.end());
+            appendToChunk(coded.data(), coded.size());
             adler = detail::adler32Combine(adler, bandAdler, bandBytes);
         };
         if (!encodeBands(image, settings, threadsFor(settings, filteredBytes), append)) return nullptr;
-        std::size_t trailer = png->size();
-        png->resize(trailer + 4);
-        detail::writeBigEndian32(png->data() + trailer, adler);
+        std::array<std::uint8_t, 4> trailer{};
+        detail::writeBigEndian32(trailer.data(), adler);
+        appendToChunk(trailer.data(), trailer.size());
     }
     std::size_t streamBytes = png->size() - chunkStart - 8;
     if (streamBytes > kMaximumPngChunkLength) return nullptr;
     detail::writeBigEndian32(png->data() + chunkStart, static_cast<std::uint32_t>(streamBytes));
     std::size_t crcAt = png->size();
     png->resize(crcAt + 4);
-    detail::writeBigEndian32(png->data() + crcAt, static_cast<std::uint32_t>(libdeflate_crc32(
-                                                      0, png->data() + chunkStart + 4, streamBytes + 4)));
+    detail::writeBigEndian32(png->data() + crcAt, crc);
     appendChunk(*png, "IEND", nullptr, 0);
     foundation::NSDataRef encoded = std::move(png);
     detail::rememberOwnEncoding(encoded);
