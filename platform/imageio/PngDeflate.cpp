@@ -29,7 +29,7 @@ std::span<std::uint8_t> isalLevelBuffer(int level) {
 std::size_t firstOutputGuess(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
 
 bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
-                         bool last, std::vector<std::uint8_t>& out) {
+                         bool last, CodedBytes& out) {
     level = std::clamp(level, 0, 3);
     isal_zstream stream;
     isal_deflate_init(&stream);
@@ -65,7 +65,7 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
 // grainy filtered rows, where longer repeats are rare, it is both quicker and
 // smaller than a general search.
 bool deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
-                                  bool last, std::vector<std::uint8_t>& out) {
+                                  bool last, CodedBytes& out) {
     z_stream stream{};
     if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return false;
     std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
@@ -99,7 +99,7 @@ libdeflate_compressor* libdeflateCompressor(int level) {
 }  // namespace
 
 bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
-                 std::span<const std::uint8_t> band, bool last, std::vector<std::uint8_t>& out) {
+                 std::span<const std::uint8_t> band, bool last, CodedBytes& out) {
     if (dictionary.size() > kWindowBytes) dictionary = dictionary.last(kWindowBytes);
     switch (compressor) {
     case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, band, last, out);

@@ -7,10 +7,34 @@
 #include "platform/imageio/PngEncoder.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace imageio::detail {
+
+// Leaves new elements uninitialised: a buffer the compressor is about to
+// write need not be zeroed first, and zeroing the room for every band, most
+// of which the coded band never reaches, costs as much as copying it.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* place) noexcept {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* place, Args&&... args) {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+using CodedBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
 // Codes one band into `out` (resized to the coded bytes; a caller coding band
 // after band keeps one buffer). `dictionary` is up to 32 KiB of the bytes just
@@ -18,7 +42,7 @@ namespace imageio::detail {
 // byte-aligned on an empty stored block (a sync flush); the last ends the
 // stream. False on failure (only when memory runs out).
 bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
-                 std::span<const std::uint8_t> band, bool last, std::vector<std::uint8_t>& out);
+                 std::span<const std::uint8_t> band, bool last, CodedBytes& out);
 
 // A whole zlib stream (header, deflate data, Adler-32) from libdeflate.
 std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level);

@@ -82,7 +82,7 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
 
     struct CodedBand {
         bool done = false;
-        std::vector<std::uint8_t> coded;
+        detail::CodedBytes coded;
         std::uint32_t adler = 1;
         std::size_t filteredBytes = 0;
     };
@@ -94,7 +94,8 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
     detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
         // One buffer a thread for all its bands: each fresh mebibyte would be
         // a mapping of its own, and unmapping it stops both cores.
-        std::vector<std::uint8_t> filtered, coded;
+        std::vector<std::uint8_t> filtered;
+        detail::CodedBytes coded;
         for (std::uint32_t k; !failed && (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
             std::uint32_t first = starts[k], last = starts[k + 1];
             std::uint32_t dictionaryFirst = first - std::min(first, dictionaryRows);
@@ -121,7 +122,7 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
             for (; nextToAppend < bandCount && bands[nextToAppend].done; ++nextToAppend) {
                 CodedBand& ready = bands[nextToAppend];
                 append(ready.coded, ready.adler, ready.filteredBytes);
-                std::vector<std::uint8_t>().swap(ready.coded);
+                detail::CodedBytes().swap(ready.coded);
             }
         }
     });
@@ -177,7 +178,7 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     } else {
         appendToChunk(std::begin(detail::kZlibHeader), std::size(detail::kZlibHeader));
         std::uint32_t adler = 1;
-        auto append = [&](const std::vector<std::uint8_t>& coded, std::uint32_t bandAdler, std::size_t bandBytes) {
+        auto append = [&](const detail::CodedBytes& coded, std::uint32_t bandAdler, std::size_t bandBytes) {
             appendToChunk(coded.data(), coded.size());
             adler = detail::adler32Combine(adler, bandAdler, bandBytes);
         };

@@ -111,7 +111,7 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
         if (lane == 0) {
             general = detail::zlibCompressWithLibdeflate(up, 1).size();
         } else {
-            std::vector<std::uint8_t> coded;
+            detail::CodedBytes coded;
             auto adaptive = filterSample(sample, PngRowFilter::Adaptive);
             if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded))
                 runLength = coded.size();
