@@ -54,9 +54,10 @@ TEST(PngEncoderTest, PhotoPixelsOfEveryFormatComeBackExactly) {
 
 TEST(PngEncoderTest, EveryFilterAndCompressorWritesTheSamePixels) {
     using imageio::PngCompressor;
-    // Over 1 MiB of rows, so that the band coders really split the image and
-    // join the bands (and their checksums) on one to three threads.
-    CGImage banded = sampleimages::makePhotoLikeImage(700, 400, PixelFormat::RGBA8, 10);
+    // Over 2 MiB of rows, so that the band coders really split the image,
+    // end on smaller bands and join them (and their checksums) on one to
+    // three threads.
+    CGImage banded = sampleimages::makePhotoLikeImage(800, 700, PixelFormat::RGBA8, 10);
     CGImage small = sampleimages::makePhotoLikeImage(160, 90, PixelFormat::RGB8, 9);
     std::vector<imageio::PngEncoderSettings> settings;
     for (PngRowFilter filter : {PngRowFilter::None, PngRowFilter::Sub, PngRowFilter::Up, PngRowFilter::Average,
@@ -75,8 +76,10 @@ TEST(PngEncoderTest, EveryFilterAndCompressorWritesTheSamePixels) {
 }
 
 TEST(PngEncoderTest, ExtremeShapesComeBackExactly) {
-    // One pixel, one row, one column, and byte values at both ends of the range.
-    for (auto [w, h] : {std::pair{1u, 1u}, std::pair{513u, 1u}, std::pair{1u, 257u}}) {
+    // One pixel, one row, one column, byte values at both ends of the range,
+    // and rows wider than the window the encoder's trial looks at.
+    for (auto [w, h] :
+         {std::pair{1u, 1u}, std::pair{513u, 1u}, std::pair{1u, 257u}, std::pair{6000u, 3u}, std::pair{2000u, 30u}}) {
         CGImage source = sampleimages::makePhotoLikeImage(w, h, PixelFormat::RGB8, w + h);
         for (std::size_t i = 0; i < source.pixels.size(); i += 5) source.pixels[i] = i % 2 ? 0 : 255;
         SCOPED_TRACE(testing::Message() << w << "x" << h);
