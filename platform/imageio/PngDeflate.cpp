@@ -26,10 +26,16 @@ std::span<std::uint8_t> isalLevelBuffer(int level) {
 }
 
 // Room for incompressible data: stored blocks add 5 bytes in 64 KiB.
-std::size_t firstOutputGuess(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
+std::size_t roomFor(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
 
-bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
-                         bool last, CodedBytes& out) {
+// Makes sure `out` has at least `room` bytes past `written`, growing it
+// geometrically so that a band fed in many pieces moves its bytes rarely.
+void ensureRoom(CodedBytes& out, std::size_t written, std::size_t room) {
+    if (out.size() - written < room) out.resize(std::max(out.size() * 2, written + room));
+}
+
+bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, std::size_t bandBytes,
+                         const BandPieces& pieces, bool last, CodedBytes& out) {
     level = std::clamp(level, 0, 3);
     isal_zstream stream;
     isal_deflate_init(&stream);
@@ -41,21 +47,26 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
     if (!dictionary.empty() && isal_deflate_set_dict(&stream, const_cast<std::uint8_t*>(dictionary.data()),
                                                      static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
         return false;
-    stream.next_in = const_cast<std::uint8_t*>(band.data());
-    stream.avail_in = static_cast<std::uint32_t>(band.size());
-    stream.end_of_stream = last ? 1 : 0;
-    stream.flush = last ? NO_FLUSH : SYNC_FLUSH;
-    out.resize(firstOutputGuess(band.size()));
     const int finished = last ? ZSTATE_END : ZSTATE_NEW_HDR;
-    for (;;) {
-        stream.next_out = out.data() + stream.total_out;
-        stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
-        if (isal_deflate(&stream) != COMP_OK) return false;
-        if (stream.avail_in == 0 && stream.internal_state.state == finished) break;
-        // Only a full output buffer may stop it short; anything else would
-        // be a call that never finishes.
-        if (stream.avail_out != 0) return false;
-        out.resize(out.size() * 2);
+    ensureRoom(out, 0, roomFor(bandBytes));
+    for (bool final = false; !final;) {
+        BandPiece piece = pieces();
+        final = piece.final;
+        stream.next_in = const_cast<std::uint8_t*>(piece.bytes.data());
+        stream.avail_in = static_cast<std::uint32_t>(piece.bytes.size());
+        stream.end_of_stream = final && last ? 1 : 0;
+        stream.flush = final && !last ? SYNC_FLUSH : NO_FLUSH;
+        ensureRoom(out, stream.total_out, roomFor(piece.bytes.size()));
+        for (;;) {
+            stream.next_out = out.data() + stream.total_out;
+            stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
+            if (isal_deflate(&stream) != COMP_OK) return false;
+            if (stream.avail_in == 0 && (!final || stream.internal_state.state == finished)) break;
+            // Only a full output buffer may stop it short; anything else would
+            // be a call that never finishes.
+            if (stream.avail_out != 0) return false;
+            out.resize(out.size() * 2);
+        }
     }
     out.resize(stream.total_out);
     return true;
@@ -64,22 +75,38 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
 // zlib's run-length strategy looks for repeats of the previous byte only: on
 // grainy filtered rows, where longer repeats are rare, it is both quicker and
 // smaller than a general search.
-bool deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> band,
-                                  bool last, CodedBytes& out) {
+bool deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary, std::size_t bandBytes,
+                                  const BandPieces& pieces, bool last, CodedBytes& out) {
     z_stream stream{};
     if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return false;
     std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
     if (!dictionary.empty() &&
         deflateSetDictionary(&stream, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
         return false;
-    out.resize(deflateBound(&stream, band.size()) + 16);
-    stream.next_in = const_cast<Bytef*>(band.data());
-    stream.avail_in = static_cast<uInt>(band.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    // The bound covers the whole band, so one call with room to spare finishes it.
-    int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
-    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0 || stream.avail_out == 0) return false;
+    ensureRoom(out, 0, deflateBound(&stream, bandBytes) + (64 << 10));
+    for (bool final = false; !final;) {
+        BandPiece piece = pieces();
+        final = piece.final;
+        const int flush = !final ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
+        stream.next_in = const_cast<Bytef*>(piece.bytes.data());
+        stream.avail_in = static_cast<uInt>(piece.bytes.size());
+        // The bound covers the piece and what zlib still holds back, so one
+        // call finishes it; a full buffer only asks for more room.
+        ensureRoom(out, stream.total_out, deflateBound(&stream, piece.bytes.size()) + (64 << 10));
+        for (;;) {
+            stream.next_out = out.data() + stream.total_out;
+            stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
+            int result = deflate(&stream, flush);
+            if (result == Z_STREAM_ERROR) return false;
+            if (stream.avail_out != 0) {
+                // Z_BUF_ERROR short of the end: nothing was left to do.
+                bool done = flush == Z_FINISH ? result == Z_STREAM_END : result == Z_OK || result == Z_BUF_ERROR;
+                if (stream.avail_in != 0 || !done) return false;
+                break;
+            }
+            out.resize(out.size() * 2);
+        }
+    }
     out.resize(stream.total_out);
     return true;
 }
@@ -98,15 +125,21 @@ libdeflate_compressor* libdeflateCompressor(int level) {
 
 }  // namespace
 
-bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
-                 std::span<const std::uint8_t> band, bool last, CodedBytes& out) {
+bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary, std::size_t bandBytes,
+                 const BandPieces& pieces, bool last, CodedBytes& out) {
     if (dictionary.size() > kWindowBytes) dictionary = dictionary.last(kWindowBytes);
     switch (compressor) {
-    case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, band, last, out);
-    case PngCompressor::ZlibRunLength: return deflateBandWithZlibRunLength(dictionary, band, last, out);
+    case PngCompressor::Isal: return deflateBandWithIsal(level, dictionary, bandBytes, pieces, last, out);
+    case PngCompressor::ZlibRunLength: return deflateBandWithZlibRunLength(dictionary, bandBytes, pieces, last, out);
     case PngCompressor::Libdeflate: break;
     }
     return false;
+}
+
+bool deflateBand(PngCompressor compressor, int level, std::span<const std::uint8_t> dictionary,
+                 std::span<const std::uint8_t> band, bool last, CodedBytes& out) {
+    auto whole = [band] { return BandPiece{band, true}; };
+    return deflateBand(compressor, level, dictionary, band.size(), whole, last, out);
 }
 
 std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_t> data, int level) {
@@ -117,8 +150,8 @@ std::vector<std::uint8_t> zlibCompressWithLibdeflate(std::span<const std::uint8_
     return stream;
 }
 
-std::uint32_t adler32(std::span<const std::uint8_t> data) {
-    return static_cast<std::uint32_t>(libdeflate_adler32(1, data.data(), data.size()));
+std::uint32_t adler32(std::span<const std::uint8_t> data, std::uint32_t before) {
+    return static_cast<std::uint32_t>(libdeflate_adler32(before, data.data(), data.size()));
 }
 
 std::uint32_t adler32Combine(std::uint32_t first, std::uint32_t second, std::size_t secondLength) {

@@ -91,20 +91,29 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
     std::uint32_t nextToAppend = 0;
     std::atomic<std::uint32_t> nextBand{0};
     std::atomic<bool> failed{false};
+    // Rows are filtered a few at a time, just before they are coded: they are
+    // still in the cache when the coder reads them, and a thread's buffer is
+    // tens of kilobytes, not a band.
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    auto pieceRows = static_cast<std::uint32_t>(std::max<std::size_t>(1, kPieceBytes / filteredRowBytes));
     detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
-        // One buffer a thread for all its bands: each fresh mebibyte would be
-        // a mapping of its own, and unmapping it stops both cores.
-        std::vector<std::uint8_t> filtered;
+        // One set of buffers a thread for all its bands: each fresh one would
+        // be memory touched for the first time.
+        std::vector<std::uint8_t> dictionary, piece;
         detail::CodedBytes coded;
         for (std::uint32_t k; !failed && (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bandCount;) {
             std::uint32_t first = starts[k], last = starts[k + 1];
-            std::uint32_t dictionaryFirst = first - std::min(first, dictionaryRows);
-            detail::filterRowsInto(image, settings.filter, dictionaryFirst, last, filtered);
-            std::span<const std::uint8_t> all(filtered);
-            std::size_t dictionaryBytes = (first - dictionaryFirst) * filteredRowBytes;
-            std::span<const std::uint8_t> band = all.subspan(dictionaryBytes);
-            CodedBand done{true, {}, detail::adler32(band), band.size()};
-            if (!detail::deflateBand(settings.compressor, settings.level, all.first(dictionaryBytes), band,
+            detail::filterRowsInto(image, settings.filter, first - std::min(first, dictionaryRows), first, dictionary);
+            CodedBand done{true, {}, 1, std::size_t{last - first} * filteredRowBytes};
+            std::uint32_t pieceFirst = first;
+            auto nextPiece = [&] {
+                std::uint32_t pieceLast = std::min(last, pieceFirst + pieceRows);
+                detail::filterRowsInto(image, settings.filter, pieceFirst, pieceLast, piece);
+                done.adler = detail::adler32(piece, done.adler);
+                pieceFirst = pieceLast;
+                return detail::BandPiece{piece, pieceLast == last};
+            };
+            if (!detail::deflateBand(settings.compressor, settings.level, dictionary, done.filteredBytes, nextPiece,
                                      k + 1 == bandCount, coded)) {
                 failed = true;
                 return;
