@@ -56,7 +56,8 @@ std::vector<std::uint32_t> bandStarts(std::uint32_t height, std::size_t filtered
     constexpr std::size_t kBandBytes = 1 << 20;
     auto rowsPerBand = static_cast<std::uint32_t>(std::max<std::size_t>(1, kBandBytes / filteredRowBytes));
     std::uint32_t smallRows = std::max<std::uint32_t>(1, rowsPerBand / 4);
-    std::uint32_t smallFrom = threads > 1 && height > threads * rowsPerBand ? height - threads * rowsPerBand : height;
+    std::uint64_t tailRows = std::uint64_t{threads} * rowsPerBand;
+    auto smallFrom = static_cast<std::uint32_t>(threads > 1 && height > tailRows ? height - tailRows : height);
     std::vector<std::uint32_t> starts;
     for (std::uint32_t first = 0; first < height;) {
         starts.push_back(first);
