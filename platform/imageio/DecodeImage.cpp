@@ -5,6 +5,7 @@
 #include "platform/imageio/OwnEncodings.h"
 
 #include <fstream>
+#include <new>
 
 namespace imageio {
 
@@ -28,9 +29,7 @@ std::optional<CGImage> decodePixels(ImageFormat format, std::span<const std::uin
     return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
+std::optional<DecodedImage> decodeOrThrow(std::span<const std::uint8_t> bytes) {
     auto format = sniffImageFormat(bytes);
     if (!format) return std::nullopt;
     DecodedImage decoded;
@@ -44,6 +43,18 @@ std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
         if (header && header->exifOrientation) decoded.exifOrientation = *header->exifOrientation;
     }
     return decoded;
+}
+
+}  // namespace
+
+// A picture too big for the memory left is refused like one that is
+// damaged, instead of ending the process.
+std::optional<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
+    try {
+        return decodeOrThrow(bytes);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 std::optional<ImageSummary> inspectImage(std::span<const std::uint8_t> bytes) {

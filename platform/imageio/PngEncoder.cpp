@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <span>
 #include <thread>
 #include <vector>
@@ -97,7 +98,7 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
     // tens of kilobytes, not a band.
     constexpr std::size_t kPieceBytes = 64 * 1024;
     auto pieceRows = static_cast<std::uint32_t>(std::max<std::size_t>(1, kPieceBytes / filteredRowBytes));
-    detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
+    auto codeBands = [&] {
         // One set of buffers a thread for all its bands: each fresh one would
         // be memory touched for the first time.
         std::vector<std::uint8_t> dictionary, piece;
@@ -135,6 +136,14 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
                 detail::CodedBytes().swap(ready.coded);
             }
         }
+    };
+    detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
+        try {
+            codeBands();
+        } catch (...) {
+            failed = true;  // the other threads stop after their band
+            throw;
+        }
     });
     return !failed;
 }
@@ -147,9 +156,7 @@ unsigned threadsFor(const PngEncoderSettings& settings, std::size_t bytes) {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
 }
 
-}  // namespace
-
-foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& settings) {
+foundation::NSDataRef encodeOrThrow(const CGImage& image, const PngEncoderSettings& settings) {
     std::size_t rowBytes = image.rowBytes();
     if (image.width == 0 || image.height == 0 || image.width > kMaximumPngChunkLength ||
         image.height > kMaximumPngChunkLength || image.pixels.size() != rowBytes * image.height)
@@ -209,8 +216,25 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
     return encoded;
 }
 
+}  // namespace
+
+// Memory running out while encoding (the image data's room, a band's
+// buffers, the trial's) gives no data, as any other failure does, instead of
+// ending the process: the save that asked reports that it failed.
+foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& settings) {
+    try {
+        return encodeOrThrow(image, settings);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 foundation::NSDataRef encodePNG(const CGImage& image) {
-    return encodePNG(image, choosePngEncoderSettings(image).settings);
+    try {
+        return encodeOrThrow(image, choosePngEncoderSettings(image).settings);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace imageio

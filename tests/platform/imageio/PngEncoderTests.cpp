@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+
+#include <sys/resource.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -171,6 +176,31 @@ TEST(PngEncoderTest, RefusesEmptyAndInconsistentBitmaps) {
     CGImage shortBuffer = solidImage(5, 5, PixelFormat::RGBA8, {});
     shortBuffer.pixels.resize(shortBuffer.pixels.size() - 1);
     EXPECT_FALSE(imageio::encodePNG(shortBuffer));
+}
+
+TEST(PngEncoderTest, RunningOutOfMemoryGivesNoPictureInsteadOfEndingTheProcess) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' shadow memory needs far more address space than the limit leaves";
+#else
+    // A photo and its JPEG are made first; then the process may map only
+    // 4 MiB more, less than a second bitmap, the PNG or a helper thread's
+    // stack needs. Decoding and encoding must answer "nothing", which a save
+    // reports as failed, instead of ending the messaging app.
+    CGImage photo = sampleimages::makePhotoLikeImage(2000, 1500, PixelFormat::RGB8, 3);
+    std::vector<std::uint8_t> jpeg = sampleimages::encodeJpeg(photo, 85);
+    EXPECT_EXIT(
+        {
+            std::size_t pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (4 << 20);
+            setrlimit(RLIMIT_AS, &limit);
+            bool refused = !imageio::encodePNG(photo) && !imageio::decodeImage(jpeg);
+            std::_Exit(refused ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+#endif
 }
 
 }  // namespace
