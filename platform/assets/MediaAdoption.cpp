@@ -5,6 +5,7 @@
 #include "platform/assets/AssetURL.h"
 #include "platform/assets/StoreLayout.h"
 #include "platform/assets/VideoFormat.h"
+#include "platform/foundation/Concurrently.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/SystemError.h"
 #include "platform/imageio/ImageCodecs.h"
@@ -141,11 +142,7 @@ std::vector<std::optional<AssetRecord>> recordsFor(const std::vector<UnlistedFil
     constexpr std::size_t kFilesPerThread = 16;
     std::size_t threads = std::min<std::size_t>(
         {std::max(1u, std::thread::hardware_concurrency()), 8, files.size() / kFilesPerThread + 1});
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(checkFiles);
-        checkFiles();
-    }
+    foundation::runConcurrently(static_cast<unsigned>(threads), [&](unsigned) { checkFiles(); });
     return records;
 }
 

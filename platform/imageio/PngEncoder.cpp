@@ -1,6 +1,6 @@
 #include "platform/imageio/PngEncoder.h"
 
-#include "platform/imageio/Concurrently.h"
+#include "platform/foundation/Concurrently.h"
 #include "platform/imageio/ImageCodecs.h"
 #include "platform/imageio/OwnEncodings.h"
 #include "platform/imageio/PngDeflate.h"
@@ -137,7 +137,7 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
             }
         }
     };
-    detail::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
+    foundation::runConcurrently(std::min(threads, bandCount), [&](unsigned) {
         try {
             codeBands();
         } catch (...) {

@@ -22,7 +22,7 @@
 // keeps up with a general search (libdeflate at level 1) only on noisy
 // photos, which is where it is below libpng's size; elsewhere the trial
 // weighs the two slower candidates on the sample itself.
-#include "platform/imageio/Concurrently.h"
+#include "platform/foundation/Concurrently.h"
 #include "platform/imageio/PngDeflate.h"
 #include "platform/imageio/PngEncoder.h"
 #include "platform/imageio/PngRowFiltering.h"
@@ -107,7 +107,7 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
     std::size_t isal = 0, general = 0, runLength = 0;
     // Two lanes side by side; libdeflate on the calling thread, which keeps
     // its compressor.
-    detail::runConcurrently(2, [&](unsigned lane) {
+    foundation::runConcurrently(2, [&](unsigned lane) {
         if (lane == 0) {
             general = detail::zlibCompressWithLibdeflate(up, 1).size();
         } else {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace imageio::detail {
+namespace foundation {
 
 template <typename Part>
 void runConcurrently(unsigned parts, const Part& part) {
@@ -43,4 +43,4 @@ void runConcurrently(unsigned parts, const Part& part) {
     if (failure) std::rethrow_exception(failure);
 }
 
-}  // namespace imageio::detail
+}  // namespace foundation
