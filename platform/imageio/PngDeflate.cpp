@@ -28,10 +28,9 @@ std::span<std::uint8_t> isalLevelBuffer(int level) {
 // Room for incompressible data: stored blocks add 5 bytes in 64 KiB.
 std::size_t roomFor(std::size_t inputBytes) { return inputBytes + inputBytes / 16 + 1024; }
 
-// Makes sure `out` has at least `room` bytes past `written`, growing it
-// geometrically so that a band fed in many pieces moves its bytes rarely.
-void ensureRoom(CodedBytes& out, std::size_t written, std::size_t room) {
-    if (out.size() - written < room) out.resize(std::max(out.size() * 2, written + room));
+// Sizes `out` for the whole band once; a coder that still fills it doubles it.
+void reserveRoom(CodedBytes& out, std::size_t room) {
+    if (out.size() < room) out.resize(room);
 }
 
 bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, std::size_t bandBytes,
@@ -48,7 +47,7 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
                                                      static_cast<std::uint32_t>(dictionary.size())) != COMP_OK)
         return false;
     const int finished = last ? ZSTATE_END : ZSTATE_NEW_HDR;
-    ensureRoom(out, 0, roomFor(bandBytes));
+    reserveRoom(out, roomFor(bandBytes));
     for (bool final = false; !final;) {
         BandPiece piece = pieces();
         final = piece.final;
@@ -56,7 +55,6 @@ bool deflateBandWithIsal(int level, std::span<const std::uint8_t> dictionary, st
         stream.avail_in = static_cast<std::uint32_t>(piece.bytes.size());
         stream.end_of_stream = final && last ? 1 : 0;
         stream.flush = final && !last ? SYNC_FLUSH : NO_FLUSH;
-        ensureRoom(out, stream.total_out, roomFor(piece.bytes.size()));
         for (;;) {
             stream.next_out = out.data() + stream.total_out;
             stream.avail_out = static_cast<std::uint32_t>(out.size() - stream.total_out);
@@ -83,16 +81,15 @@ bool deflateBandWithZlibRunLength(std::span<const std::uint8_t> dictionary, std:
     if (!dictionary.empty() &&
         deflateSetDictionary(&stream, dictionary.data(), static_cast<uInt>(dictionary.size())) != Z_OK)
         return false;
-    ensureRoom(out, 0, deflateBound(&stream, bandBytes) + (64 << 10));
+    // The bound covers the band and what zlib holds back between pieces, so
+    // the room rarely runs out; a full buffer only asks for more.
+    reserveRoom(out, deflateBound(&stream, bandBytes) + (64 << 10));
     for (bool final = false; !final;) {
         BandPiece piece = pieces();
         final = piece.final;
         const int flush = !final ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
         stream.next_in = const_cast<Bytef*>(piece.bytes.data());
         stream.avail_in = static_cast<uInt>(piece.bytes.size());
-        // The bound covers the piece and what zlib still holds back, so one
-        // call finishes it; a full buffer only asks for more room.
-        ensureRoom(out, stream.total_out, deflateBound(&stream, piece.bytes.size()) + (64 << 10));
         for (;;) {
             stream.next_out = out.data() + stream.total_out;
             stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
