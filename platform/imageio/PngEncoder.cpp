@@ -89,7 +89,10 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
         std::size_t filteredBytes = 0;
     };
     std::vector<CodedBand> bands(bandCount);
-    std::mutex appending;  // Guards `bands` and `nextToAppend`; appends happen under it.
+    // Buffers of bands already appended, for a thread whose own buffer waits
+    // for its turn: a fresh one would be memory touched for the first time.
+    std::vector<detail::CodedBytes> spare;
+    std::mutex appending;  // Guards `bands`, `spare` and `nextToAppend`; appends happen under it.
     std::uint32_t nextToAppend = 0;
     std::atomic<std::uint32_t> nextBand{0};
     std::atomic<bool> failed{false};
@@ -129,11 +132,15 @@ bool encodeBands(const CGImage& image, const PngEncoderSettings& settings, unsig
                 done.coded = std::move(coded);
                 bands[k] = std::move(done);
                 coded = {};
+                if (!spare.empty()) {
+                    coded = std::move(spare.back());
+                    spare.pop_back();
+                }
             }
             for (; nextToAppend < bandCount && bands[nextToAppend].done; ++nextToAppend) {
                 CodedBand& ready = bands[nextToAppend];
                 append(ready.coded, ready.adler, ready.filteredBytes);
-                detail::CodedBytes().swap(ready.coded);
+                spare.push_back(std::move(ready.coded));
             }
         }
     };
@@ -156,19 +163,27 @@ unsigned threadsFor(const PngEncoderSettings& settings, std::size_t bytes) {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
 }
 
-foundation::NSDataRef encodeOrThrow(const CGImage& image, const PngEncoderSettings& settings) {
+// `expectedShare` is what share of the filtered bytes the stream is expected
+// to take (1 when nothing is known).
+foundation::NSDataRef encodeOrThrow(const CGImage& image, const PngEncoderSettings& settings, double expectedShare) {
     std::size_t rowBytes = image.rowBytes();
     if (image.width == 0 || image.height == 0 || image.width > kMaximumPngChunkLength ||
         image.height > kMaximumPngChunkLength || image.pixels.size() != rowBytes * image.height)
         return nullptr;
 
     // The signature, the header chunk, then the image data chunk written in
-    // place: its length is filled in once the stream is complete. Reserved
-    // room that the stream does not reach is never touched, so it costs no
-    // memory; a stream that outgrows it only moves the buffer.
+    // place: its length is filled in once the stream is complete. The room
+    // is what the stream is expected to take with a quarter to spare, at
+    // most what incompressible rows take in stored blocks; a stream that
+    // outgrows it only moves the buffer. Always reserving the most would
+    // cost a process that saves many pictures: for a 12 MP one that is over
+    // 32 MiB, which the C library maps anew for every request instead of
+    // reusing freed memory, and every page of it is then touched afresh.
     std::size_t filteredBytes = (rowBytes + 1) * image.height;
+    double share = std::clamp(expectedShare * 1.25, 0.0, 1.125);
     auto png = std::make_shared<foundation::NSData>();
-    png->reserve(kPngSignature.size() + 25 + 12 + filteredBytes + filteredBytes / 8 + (64 << 10) + 12);
+    png->reserve(kPngSignature.size() + 25 + 12 + static_cast<std::size_t>(static_cast<double>(filteredBytes) * share) +
+                 (64 << 10) + 12);
     png->assign(kPngSignature.begin(), kPngSignature.end());
     std::array<std::uint8_t, 13> header{};
     detail::writeBigEndian32(header.data(), image.width);
@@ -223,7 +238,7 @@ foundation::NSDataRef encodeOrThrow(const CGImage& image, const PngEncoderSettin
 // ending the process: the save that asked reports that it failed.
 foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& settings) {
     try {
-        return encodeOrThrow(image, settings);
+        return encodeOrThrow(image, settings, 1.0);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -231,7 +246,8 @@ foundation::NSDataRef encodePNG(const CGImage& image, const PngEncoderSettings& 
 
 foundation::NSDataRef encodePNG(const CGImage& image) {
     try {
-        return encodeOrThrow(image, choosePngEncoderSettings(image).settings);
+        const PngEncoderChoice choice = choosePngEncoderSettings(image);
+        return encodeOrThrow(image, choice.settings, choice.sampleCodedShare);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -35,6 +35,9 @@ enum class PngPictureKind : std::uint8_t { Drawn, NoisyPhoto, NoisyAlphaPhoto, S
 struct PngEncoderChoice {
     PngPictureKind kind;
     PngEncoderSettings settings;
+    // The share of its filtered bytes the trial's sample coded to: what the
+    // encoder expects of the whole picture when it sizes its output.
+    double sampleCodedShare = 1.0;
 };
 
 // The settings encodePNG(image) uses for this picture, from a trial on a few

@@ -105,33 +105,38 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
     // Filtered once, before the lanes, which only read it.
     const std::vector<std::uint8_t> up = filterSample(sample, PngRowFilter::Up);
     std::size_t isal = 0, general = 0, runLength = 0;
-    // Two lanes side by side; libdeflate on the calling thread, which keeps
-    // its compressor.
+    // Two lanes side by side, of about equal length. libdeflate and ISA-L run
+    // on the calling thread, which keeps their state for the encoding that
+    // follows; a helper thread starts with none.
     foundation::runConcurrently(2, [&](unsigned lane) {
+        detail::CodedBytes coded;
         if (lane == 0) {
             general = detail::zlibCompressWithLibdeflate(up, 1).size();
+            if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, up, true, coded))
+                isal = coded.size();
         } else {
-            detail::CodedBytes coded;
             auto adaptive = filterSample(sample, PngRowFilter::Adaptive);
             if (detail::deflateBand(PngCompressor::ZlibRunLength, 0, {}, adaptive, true, coded))
                 runLength = coded.size();
-            if (detail::deflateBand(PngCompressor::Isal, kNoisyPhotoSettings.level, {}, up, true, coded))
-                isal = coded.size();
         }
     });
+    // The largest of the candidates: the kinds' own coders do no worse.
+    double share = static_cast<double>(std::max({isal, runLength, general})) / static_cast<double>(up.size());
+    if (isal == 0 || runLength == 0 || general == 0) share = 1.0;
     if (isal > 0 && static_cast<double>(isal) < kDrawnRatio * static_cast<double>(up.size()))
-        return {PngPictureKind::Drawn, kDrawnSettings};
-    if (isal == 0 || runLength == 0 || general == 0) return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings};
+        return {PngPictureKind::Drawn, kDrawnSettings, share};
+    if (isal == 0 || runLength == 0 || general == 0)
+        return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings, share};
     bool large = (image.rowBytes() + 1) * image.height >= kLargePictureBytes;
     if (large && isal <= runLength && static_cast<double>(isal) <= kNoisyPhotoLead * static_cast<double>(general))
-        return {PngPictureKind::NoisyPhoto, kNoisyPhotoSettings};
+        return {PngPictureKind::NoisyPhoto, kNoisyPhotoSettings, share};
     bool hasAlpha = image.format == PixelFormat::RGBA8 || image.format == PixelFormat::GrayAlpha8;
     if (hasAlpha && isal <= runLength &&
         static_cast<double>(isal) <= kNoisyAlphaPhotoLead * static_cast<double>(general))
-        return {PngPictureKind::NoisyAlphaPhoto, kNoisyAlphaPhotoSettings};
+        return {PngPictureKind::NoisyAlphaPhoto, kNoisyAlphaPhotoSettings, share};
     std::size_t thorough = detail::zlibCompressWithLibdeflate(up, kSmoothPhotoSettings.level).size();
-    if (thorough == 0 || runLength < thorough) return {PngPictureKind::Grain, kGrainSettings};
-    return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings};
+    if (thorough == 0 || runLength < thorough) return {PngPictureKind::Grain, kGrainSettings, share};
+    return {PngPictureKind::SmoothPhoto, kSmoothPhotoSettings, share};
 }
 
 }  // namespace imageio
