@@ -2,7 +2,7 @@
 
 #include "platform/uikit/UIImageRenderingMode.h"
 #include "platform/uikit/render/ImageSurface.h"
-#include "platform/uikit/text/PangoText.h"
+#include "platform/uikit/pango/PangoText.h"
 
 #include <pango/pangocairo.h>
 
@@ -70,7 +70,7 @@ void drawLabelText(cairo_t* cr, const UILabel& label) {
     if (label.text().empty() || bounds.size.width <= 0 || bounds.size.height <= 0) return;
     UIFontRef font = label.font();
     bool severalLines = label.numberOfLines() != 1;
-    auto layout = text::makeTextLayout(text::threadTextContext(), *font, label.text(),
+    auto layout = text::makeTextLayout(text::threadTextContext(), font->fontName(), font->pointSize(), label.text(),
                                        severalLines ? bounds.size.width : 0);
     // The width aligns the text; a single line too long for it ends in an
     // ellipsis, and a limited number of lines ends in one on the last line.

@@ -1,187 +1,53 @@
 #include "platform/uikit/text/TextMetrics.h"
 
 #include "platform/uikit/UIFont.h"
-#include "platform/uikit/text/PangoText.h"
+#include "platform/uikit/pango/TextEngine.h"
 
-#include <pango/pangocairo.h>
+#include <dlfcn.h>
 
-#include <algorithm>
-#include <array>
-#include <cctype>
+#include <cstdio>
+#include <filesystem>
 #include <string>
-#include <unordered_map>
 
 namespace uikit::text {
 
-void GObjectUnref::operator()(void* object) const {
-    if (object) g_object_unref(object);
-}
-
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+// The text engine library, loaded once, on the first text measured. It lies
+// beside this library, wherever the build or the device put both. Nothing
+// when it cannot be loaded: text then measures as empty, and the program
+// says why once, instead of failing to start for want of a font library.
+const TextEngine* textEngine() {
+    static const TextEngine* const engine = []() -> const TextEngine* {
+        std::filesystem::path path = SNAPFOLD_TEXT_ENGINE_FILE;
+        Dl_info self{};
+        if (dladdr(reinterpret_cast<void*>(&textEngine), &self) && self.dli_fname)
+            path = std::filesystem::path(self.dli_fname).parent_path() / SNAPFOLD_TEXT_ENGINE_FILE;
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        auto* entry = library ? reinterpret_cast<TextEngineEntry*>(dlsym(library, kTextEngineEntry)) : nullptr;
+        if (!entry) {
+            std::fprintf(stderr, "uikit: text cannot be measured: %s\n", dlerror());
+            return nullptr;
+        }
+        return entry();
+    }();
+    return engine;
 }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithIgnoringCase(a, b);
-}
-
-struct StyleWord {
-    std::string_view word;
-    PangoWeight weight;
-    PangoStyle style;
-};
-
-// The style words the platform's font names end with, longest first so that
-// "UltraLight" is not read as "Light".
-constexpr std::array kStyleWords{
-    StyleWord{"UltraLightItalic", PANGO_WEIGHT_ULTRALIGHT, PANGO_STYLE_ITALIC},
-    StyleWord{"UltraLight", PANGO_WEIGHT_ULTRALIGHT, PANGO_STYLE_NORMAL},
-    StyleWord{"LightItalic", PANGO_WEIGHT_LIGHT, PANGO_STYLE_ITALIC},
-    StyleWord{"BoldItalic", PANGO_WEIGHT_BOLD, PANGO_STYLE_ITALIC},
-    StyleWord{"BoldOblique", PANGO_WEIGHT_BOLD, PANGO_STYLE_OBLIQUE},
-    StyleWord{"Semibold", PANGO_WEIGHT_SEMIBOLD, PANGO_STYLE_NORMAL},
-    StyleWord{"Medium", PANGO_WEIGHT_MEDIUM, PANGO_STYLE_NORMAL},
-    StyleWord{"Oblique", PANGO_WEIGHT_NORMAL, PANGO_STYLE_OBLIQUE},
-    StyleWord{"Italic", PANGO_WEIGHT_NORMAL, PANGO_STYLE_ITALIC},
-    StyleWord{"Light", PANGO_WEIGHT_LIGHT, PANGO_STYLE_NORMAL},
-    StyleWord{"Thin", PANGO_WEIGHT_THIN, PANGO_STYLE_NORMAL},
-    StyleWord{"Bold", PANGO_WEIGHT_BOLD, PANGO_STYLE_NORMAL},
-    StyleWord{"Regular", PANGO_WEIGHT_NORMAL, PANGO_STYLE_NORMAL},
-    StyleWord{"Roman", PANGO_WEIGHT_NORMAL, PANGO_STYLE_NORMAL},
-};
-
-const StyleWord* styleWord(std::string_view word) {
-    for (const auto& candidate : kStyleWords)
-        if (equalsIgnoringCase(word, candidate.word)) return &candidate;
-    return nullptr;
-}
-
-struct ThreadText {
-    // The thread's own font map rather than pango's default: it is released
-    // with the thread, and with it everything it asked fontconfig for.
-    GObjectPtr<PangoFontMap> fontMap;
-    GObjectPtr<PangoContext> context;
-    std::unordered_map<std::string, CGSize> measured;
-
-    ThreadText() {
-        fontMap.reset(pango_cairo_font_map_new());
-        context.reset(pango_font_map_create_context(fontMap.get()));
-        pango_cairo_context_set_resolution(context.get(), 72);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        pango_cairo_context_set_font_options(context.get(), options);
-        cairo_font_options_destroy(options);
-        pango_context_set_language(context.get(), pango_language_from_string("en"));
-        // At one unit a point, glyph positions rounded to whole units would
-        // put up to half a point of error on every letter.
-        pango_context_set_round_glyph_positions(context.get(), FALSE);
-    }
-};
-
-ThreadText& threadText() {
-    thread_local ThreadText text;
-    return text;
-}
-
-constexpr double kUnitsPerPoint = PANGO_SCALE;
 
 }  // namespace
 
-FontDescriptionPtr fontDescriptionFor(const UIFont& font) {
-    std::string_view name = font.fontName();
-    std::string_view family = name;
-    const StyleWord* style = nullptr;
-    if (auto hyphen = name.rfind('-'); hyphen != std::string_view::npos && hyphen > 0) {
-        style = styleWord(name.substr(hyphen + 1));
-        if (style) family = name.substr(0, hyphen);
-    }
-    if (!style) {
-        if (auto space = name.rfind(' '); space != std::string_view::npos && space > 0) {
-            style = styleWord(name.substr(space + 1));
-            if (style) family = name.substr(0, space);
-        }
-    }
-    // The platform's Helvetica faces and its system font all measure as
-    // Helvetica; fontconfig answers with the installed face of the same metrics.
-    std::string familyName(family);
-    if (startsWithIgnoringCase(family, "Helvetica") || family.starts_with('.') || startsWithIgnoringCase(family, "SF"))
-        familyName = "Helvetica";
-
-    FontDescriptionPtr description(pango_font_description_new());
-    pango_font_description_set_family(description.get(), familyName.c_str());
-    pango_font_description_set_weight(description.get(), style ? style->weight : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description.get(), style ? style->style : PANGO_STYLE_NORMAL);
-    pango_font_description_set_absolute_size(description.get(), font.pointSize() * kUnitsPerPoint);
-    return description;
-}
-
-PangoContext* threadTextContext() { return threadText().context.get(); }
-
-GObjectPtr<PangoLayout> makeTextLayout(PangoContext* context, const UIFont& font, std::string_view text,
-                                       double wrapWidth) {
-    GObjectPtr<PangoLayout> layout(pango_layout_new(context));
-    FontDescriptionPtr description = fontDescriptionFor(font);
-    pango_layout_set_font_description(layout.get(), description.get());
-    pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
-    if (wrapWidth > 0) {
-        pango_layout_set_width(layout.get(), static_cast<int>(wrapWidth * kUnitsPerPoint));
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    }
-    return layout;
-}
-
 CGSize measureText(const UIFont& font, std::string_view text, double wrapWidth, long maximumLines) {
-    ThreadText& thread = threadText();
-    std::string key = font.fontName();
-    key += '\x1f' + std::to_string(font.pointSize()) + '\x1f' + std::to_string(wrapWidth) + '\x1f' +
-           std::to_string(maximumLines) + '\x1f';
-    key += text;
-    if (auto found = thread.measured.find(key); found != thread.measured.end()) return found->second;
-
-    auto layout = makeTextLayout(thread.context.get(), font, text, wrapWidth);
-    // Walk the lines that count: the width is the widest of them, the height
-    // reaches the bottom of the last one.
-    double width = 0, bottom = 0;
-    long counted = 0;
-    PangoLayoutIter* iter = pango_layout_get_iter(layout.get());
-    do {
-        PangoRectangle logical;
-        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
-        width = std::max(width, logical.width / kUnitsPerPoint);
-        bottom = std::max(bottom, (logical.y + logical.height) / kUnitsPerPoint);
-        ++counted;
-    } while ((maximumLines <= 0 || counted < maximumLines) && pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
-
-    CGSize size{text.empty() ? 0 : width, bottom};
-    // A bounded cache: pages measure the same few texts again and again.
-    if (thread.measured.size() >= 4096) thread.measured.clear();
-    thread.measured.emplace(std::move(key), size);
-    return size;
+    const TextEngine* engine = textEngine();
+    if (!engine) return {0, 0};
+    TextExtent extent = engine->measureText(font.fontName(), font.pointSize(), text, wrapWidth, maximumLines);
+    return {extent.width, extent.height};
 }
 
 double lineHeightOf(const UIFont& font) { return measureText(font, "", 0, 1).height; }
 
 std::string resolvedFaceName(const UIFont& font) {
-    PangoContext* context = threadTextContext();
-    FontDescriptionPtr description = fontDescriptionFor(font);
-    GObjectPtr<PangoFont> loaded(pango_context_load_font(context, description.get()));
-    if (!loaded) return "(no face)";
-    FontDescriptionPtr described(pango_font_describe(loaded.get()));
-    std::string name = pango_font_description_get_family(described.get())
-                           ? pango_font_description_get_family(described.get())
-                           : "?";
-    if (PangoFontFace* face = pango_font_get_face(loaded.get()))
-        name += std::string(" ") + pango_font_face_get_face_name(face);
-    return name;
+    const TextEngine* engine = textEngine();
+    return engine ? engine->resolvedFaceName(font.fontName(), font.pointSize()) : "(no face)";
 }
 
 }  // namespace uikit::text

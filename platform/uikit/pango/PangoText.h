@@ -1,9 +1,8 @@
 // The pango side of text: how a font name becomes a pango font description,
-// and the per-thread context in which text is measured and drawn. Only the
-// text metrics and the renderer include this header.
+// and the per-thread context in which text is measured and drawn. The text
+// engine measures with it and the renderer draws with it, so what is
+// measured is what is drawn.
 #pragma once
-
-#include "platform/uikit/UIFont.h"
 
 #include <pango/pango.h>
 
@@ -27,16 +26,16 @@ using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescription
 // (every Helvetica and system name asks fontconfig for "Helvetica"), the
 // weight and the slant named after the hyphen or as the last word, and the
 // point size as an absolute size, so one pango unit is one point.
-FontDescriptionPtr fontDescriptionFor(const UIFont& font);
+FontDescriptionPtr fontDescriptionFor(std::string_view fontName, double pointSize);
 
 // This thread's pango context: the cairo font map at 72 units per inch with
 // unhinted metrics and unrounded glyph positions, so that widths do not snap
 // to whole units and a text measures the same at every drawing scale.
 PangoContext* threadTextContext();
 
-// A layout of `text` in `font` in `context`. With `wrapWidth` > 0 the text
-// wraps at that width (by words, breaking a word only where it must).
-GObjectPtr<PangoLayout> makeTextLayout(PangoContext* context, const UIFont& font, std::string_view text,
-                                       double wrapWidth);
+// A layout of `text` in the named font in `context`. With `wrapWidth` > 0 the
+// text wraps at that width (by words, breaking a word only where it must).
+GObjectPtr<PangoLayout> makeTextLayout(PangoContext* context, std::string_view fontName, double pointSize,
+                                       std::string_view text, double wrapWidth);
 
 }  // namespace uikit::text
