@@ -2,6 +2,7 @@
 // that must not return, so the decoding itself happens in one function that
 // holds nothing but plain C structures across its setjmp; every C++ object it
 // writes to is made before and outlives it.
+#include "platform/imageio/BitmapMemory.h"
 #include "platform/imageio/Decoders.h"
 #include "platform/imageio/JpegHeader.h"
 
@@ -109,7 +110,7 @@ std::optional<CGImage> decodeJpeg(std::span<const std::uint8_t> bytes) {
     image.width = header->width;
     image.height = header->height;
     image.format = header->components == 1 ? PixelFormat::Gray8 : PixelFormat::RGB8;
-    image.pixels.resize(image.rowBytes() * image.height);
+    sizePixels(image);
     std::vector<std::uint8_t> cmykRow(header->components == 4 ? std::size_t{image.width} * 4 : 0);
     if (!decompressInto(bytes, image, cmykRow)) return std::nullopt;
     return image;
