@@ -180,7 +180,7 @@ foundation::NSDataRef encodeOrThrow(const CGImage& image, const PngEncoderSettin
     // 32 MiB, which the C library maps anew for every request instead of
     // reusing freed memory, and every page of it is then touched afresh.
     std::size_t filteredBytes = (rowBytes + 1) * image.height;
-    double share = std::clamp(expectedShare * 1.25, 0.0, 1.125);
+    double share = expectedShare >= 0 ? std::min(expectedShare * 1.25, 1.125) : 1.125;
     auto png = std::make_shared<foundation::NSData>();
     png->reserve(kPngSignature.size() + 25 + 12 + static_cast<std::size_t>(static_cast<double>(filteredBytes) * share) +
                  (64 << 10) + 12);

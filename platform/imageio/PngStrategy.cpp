@@ -121,8 +121,9 @@ PngEncoderChoice choosePngEncoderSettings(const CGImage& image) {
         }
     });
     // The largest of the candidates: the kinds' own coders do no worse.
-    double share = static_cast<double>(std::max({isal, runLength, general})) / static_cast<double>(up.size());
-    if (isal == 0 || runLength == 0 || general == 0) share = 1.0;
+    double share = 1.0;
+    if (!up.empty() && isal > 0 && runLength > 0 && general > 0)
+        share = static_cast<double>(std::max({isal, runLength, general})) / static_cast<double>(up.size());
     if (isal > 0 && static_cast<double>(isal) < kDrawnRatio * static_cast<double>(up.size()))
         return {PngPictureKind::Drawn, kDrawnSettings, share};
     if (isal == 0 || runLength == 0 || general == 0)
