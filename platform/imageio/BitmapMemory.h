@@ -1,4 +1,5 @@
-// Room for a decoded bitmap's pixels.
+// Room for a decoded bitmap's pixels, for every decoder that fills rows in
+// place (JPEG, PNG, TIFF).
 #pragma once
 
 #include "platform/imageio/CGImage.h"

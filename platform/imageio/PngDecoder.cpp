@@ -2,6 +2,7 @@
 // component. libpng reports errors by longjmp, so the function that holds the
 // setjmp keeps only plain C state; the bitmap and the row table it fills
 // belong to the caller.
+#include "platform/imageio/BitmapMemory.h"
 #include "platform/imageio/Decoders.h"
 
 #include <csetjmp>
@@ -80,7 +81,7 @@ bool decodeInto(std::span<const std::uint8_t> bytes, DecodeTarget& target) {
     target.image.width = width;
     target.image.height = height;
     target.image.format = formatForChannels(channels);
-    target.image.pixels.resize(target.image.rowBytes() * height);
+    sizePixels(target.image);
     target.rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) target.rows[y] = target.image.pixels.data() + y * target.image.rowBytes();
     png_read_image(png, target.rows.data());

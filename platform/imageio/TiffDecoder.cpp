@@ -5,6 +5,7 @@
 // other layout (palettes, gray, 16-bit, tiles, YCbCr, CMYK) goes through
 // libtiff's RGBA reader, whose premultiplied output is turned back into
 // straight alpha.
+#include "platform/imageio/BitmapMemory.h"
 #include "platform/imageio/Decoders.h"
 
 #include <cstdarg>
@@ -86,7 +87,7 @@ std::optional<CGImage> readPlainRgbStrips(TIFF* tiff, const MemoryFile& file, CG
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
     image.format = samples == 4 ? PixelFormat::RGBA8 : PixelFormat::RGB8;
     if (TIFFScanlineSize(tiff) != static_cast<tmsize_t>(image.rowBytes())) return std::nullopt;
-    image.pixels.resize(image.rowBytes() * image.height);
+    sizePixels(image);
     for (std::uint32_t row = 0; row < image.height; ++row) {
         if (TIFFReadScanline(tiff, image.pixels.data() + row * image.rowBytes(), row, 0) < 0 || file.failed)
             return std::nullopt;
@@ -107,7 +108,7 @@ std::optional<CGImage> readThroughRgbaReader(TIFF* tiff, const MemoryFile& file,
     if (!ok || file.failed) return std::nullopt;
 
     image.format = hasAlpha ? PixelFormat::RGBA8 : PixelFormat::RGB8;
-    image.pixels.resize(image.rowBytes() * image.height);
+    sizePixels(image);
     std::uint8_t* out = image.pixels.data();
     for (std::uint32_t packed : raster) {
         std::uint32_t alpha = TIFFGetA(packed);
